@@ -1,0 +1,36 @@
+#pragma once
+
+// What the tests need from the platform beyond the registry calls: starting
+// the program as an installer would, scratch directories, and keys that
+// refuse to be changed.
+
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    int exit_code;
+    std::string output; // standard output and standard error, interleaved
+};
+
+enum class Caller {
+    installer,
+    // Bound by refused keys. Under Wine every caller is an administrator and a
+    // refusal names everyone; on POSIX root passes every permission check, so
+    // a root test run starts the program as nobody.
+    restricted_user,
+};
+
+// Runs the bundle-answer built beside the test program with `args` as its
+// arguments, stdin empty, in `directory` when one is given.
+ProgramRun run_bundle_answer(const std::vector<std::string> &args,
+                             Caller caller = Caller::installer, const std::string &directory = {});
+
+// Leaves HKEY_LOCAL_MACHINE without SOFTWARE\Kelvaro, refusals included.
+void reset_registry();
+
+// The key (under HKEY_LOCAL_MACHINE) keeps being readable, but refuses new
+// values and subkeys to a restricted user.
+void refuse_changes(const char *key_path);
+
+// A new empty directory, removed with the registry at the next reset.
+std::string make_scratch_directory();

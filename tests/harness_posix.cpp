@@ -1,0 +1,129 @@
+#include "harness.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+// Each test program gets a store of its own, so tests may run side by side.
+fs::path test_root()
+{
+    static const fs::path root = [] {
+        std::string pattern = (fs::temp_directory_path() / "bundle-answer-tests-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        // The restricted user must reach the store to be refused by it.
+        fs::permissions(pattern, fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
+        return fs::path(pattern);
+    }();
+    return root;
+}
+
+// Whatever the tests leave goes with the program's last test.
+class RemoveTestRoot : public ::testing::Environment
+{
+    void TearDown() override
+    {
+        reset_registry();
+        fs::remove_all(test_root());
+    }
+};
+const auto *const remove_test_root = ::testing::AddGlobalTestEnvironment(new RemoveTestRoot);
+
+std::string program_path()
+{
+    return (fs::read_symlink("/proc/self/exe").parent_path() / "bundle-answer").string();
+}
+
+} // namespace
+
+ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller caller,
+                             const std::string &directory)
+{
+    std::vector<std::string> command;
+    if (caller == Caller::restricted_user && geteuid() == 0)
+        command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    command.push_back(program_path());
+    command.insert(command.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &word : command)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    std::string output_path = (test_root() / "output-XXXXXX").string();
+    const int output = mkstemp(output_path.data());
+    unlink(output_path.c_str());
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output, 1);
+    posix_spawn_file_actions_adddup2(&actions, output, 2);
+    if (!directory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+
+    ProgramRun run{-1, {}};
+    pid_t child;
+    const int error = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status;
+    if (error != 0)
+        ADD_FAILURE() << "cannot start " << argv[0] << ": " << strerror(error);
+    else if (waitpid(child, &status, 0) == child && WIFEXITED(status))
+        run.exit_code = WEXITSTATUS(status);
+    char buffer[4096];
+    ssize_t got;
+    lseek(output, 0, SEEK_SET);
+    while ((got = read(output, buffer, sizeof buffer)) > 0)
+        run.output.append(buffer, static_cast<std::size_t>(got));
+    close(output);
+    return run;
+}
+
+void reset_registry()
+{
+    const fs::path store = test_root() / "store";
+    // Refused keys are read-only directories: open them up so they can go.
+    std::error_code ignored;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(store, ignored)) {
+        if (entry.is_directory())
+            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    }
+    fs::remove_all(test_root() / "scratch");
+    fs::remove_all(store);
+    setenv("WINREG_ROOT", store.c_str(), 1);
+}
+
+void refuse_changes(const char *key_path)
+{
+    std::string path = key_path;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const fs::path key = test_root() / "store" / "HKEY_LOCAL_MACHINE" / path;
+    ASSERT_TRUE(fs::is_directory(key)) << key;
+    fs::permissions(key, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+std::string make_scratch_directory()
+{
+    std::string pattern = (test_root() / "scratch").string();
+    fs::create_directories(pattern);
+    pattern += "/XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr)
+        ADD_FAILURE() << "mkdtemp: " << strerror(errno);
+    return pattern;
+}

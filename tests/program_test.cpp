@@ -1,0 +1,207 @@
+// The program as an installer runs it: a child process, checked only by what
+// it leaves in the registry, by what it prints and by its exit status.
+
+#include "harness.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "win32.h"
+#endif
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+constexpr char configuration[] = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
+constexpr char answer_value[] = "bundle_reg_data";
+// What a REG_SZ reader gets back: the text and its NUL, nothing more.
+const std::string stored_yes("yes", 4);
+const std::string stored_no("no", 3);
+
+struct StoredValue {
+    LONG status;
+    DWORD type;
+    std::string bytes;
+};
+
+LONG key_status(const char *key_path)
+{
+    HKEY key;
+    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(key);
+    return status;
+}
+
+StoredValue read_value(const char *name)
+{
+    StoredValue value{ERROR_SUCCESS, REG_NONE, {}};
+    HKEY key;
+    value.status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, configuration, 0, KEY_QUERY_VALUE, &key);
+    if (value.status != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    value.status = RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size);
+    value.bytes.resize(size);
+    if (value.status == ERROR_SUCCESS)
+        value.status = RegQueryValueExA(key, name, nullptr, &value.type,
+                                        reinterpret_cast<BYTE *>(value.bytes.data()), &size);
+    value.bytes.resize(size);
+    RegCloseKey(key);
+    return value;
+}
+
+void write_value(const char *key_path, const char *name, DWORD type, const std::string &bytes)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void expect_answer(const std::string &stored)
+{
+    const StoredValue value = read_value(answer_value);
+    EXPECT_EQ(value.status, ERROR_SUCCESS);
+    EXPECT_EQ(value.type, REG_SZ);
+    EXPECT_EQ(value.bytes, stored);
+}
+
+void expect_quiet_success(const ProgramRun &run)
+{
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.output, "");
+}
+
+// Values that an installer keeps beside the answer.
+const std::string install_path("C:\\Brisolde\\", 13);
+const std::string flags("\x00\x01\xFE\xFF", 4);
+
+void write_neighbours()
+{
+    write_value(configuration, "InstallPath", REG_SZ, install_path);
+    write_value(configuration, "Flags", REG_BINARY, flags);
+}
+
+void expect_neighbours_untouched()
+{
+    const StoredValue path = read_value("InstallPath");
+    EXPECT_EQ(path.type, REG_SZ);
+    EXPECT_EQ(path.bytes, install_path);
+    const StoredValue binary = read_value("Flags");
+    EXPECT_EQ(binary.type, REG_BINARY);
+    EXPECT_EQ(binary.bytes, flags);
+}
+
+class Program : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        reset_registry();
+    }
+    void TearDown() override
+    {
+        reset_registry();
+    }
+};
+
+} // namespace
+
+TEST_F(Program, CreatesEveryMissingKeyAndSaysNoWithoutArguments)
+{
+    ASSERT_EQ(key_status("SOFTWARE\\Kelvaro"), ERROR_FILE_NOT_FOUND);
+    expect_quiet_success(run_bundle_answer({}));
+    for (const char *key : {"SOFTWARE\\Kelvaro", "SOFTWARE\\Kelvaro\\Brisolde",
+                            "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion", configuration})
+        EXPECT_EQ(key_status(key), ERROR_SUCCESS) << key;
+    expect_answer(stored_no);
+}
+
+TEST_F(Program, OnlyAFirstArgumentOfDashOrSlashYSaysYes)
+{
+    const struct {
+        std::vector<std::string> args;
+        const std::string &stored;
+    } cases[] = {
+        {{"-y"}, stored_yes},
+        {{"-Y"}, stored_yes},
+        {{"/y"}, stored_yes},
+        {{"/Y"}, stored_yes},
+        {{"-y", "-n", "x y"}, stored_yes},
+        {{"-y "}, stored_no},
+        {{" /y"}, stored_no},
+        {{"-yes"}, stored_no},
+        {{"y"}, stored_no},
+        {{"--y"}, stored_no},
+        {{"-n"}, stored_no},
+        {{"/?"}, stored_no},
+        {{""}, stored_no},
+        {{"-n", "-y"}, stored_no},
+        {{"\"-y\""}, stored_no},
+    };
+    for (const auto &c : cases) {
+        std::string shown;
+        for (const std::string &argument : c.args)
+            shown += "[" + argument + "]";
+        SCOPED_TRACE(shown);
+        reset_registry();
+        expect_quiet_success(run_bundle_answer(c.args));
+        expect_answer(c.stored);
+    }
+}
+
+TEST_F(Program, WildcardsReachTheProgramUnexpanded)
+{
+    for (const char *pattern : {"-?", "*"}) {
+        SCOPED_TRACE(pattern);
+        reset_registry();
+        // Expanded, either pattern would become this file's name.
+        const std::string directory = make_scratch_directory();
+        std::ofstream(directory + "/-y").put('\n');
+        expect_quiet_success(run_bundle_answer({pattern}, Caller::installer, directory));
+        expect_answer(stored_no);
+    }
+}
+
+TEST_F(Program, ReplacesAnAnswerOfAnotherType)
+{
+    write_value(configuration, answer_value, REG_DWORD, std::string("\x01\x00\x00\x00", 4));
+    expect_quiet_success(run_bundle_answer({"/Y"}));
+    expect_answer(stored_yes);
+}
+
+TEST_F(Program, RewritesTheAnswerAndLeavesOtherValuesAlone)
+{
+    write_value(configuration, answer_value, REG_SZ, stored_yes);
+    write_neighbours();
+    expect_quiet_success(run_bundle_answer({}));
+    expect_answer(stored_no);
+    expect_neighbours_untouched();
+}
+
+TEST_F(Program, RefusedKeyIsLeftAsItWas)
+{
+    write_value(configuration, answer_value, REG_SZ, stored_yes);
+    write_neighbours();
+    refuse_changes(configuration);
+    expect_quiet_success(run_bundle_answer({"-n"}, Caller::restricted_user));
+    expect_answer(stored_yes);
+    expect_neighbours_untouched();
+}
+
+TEST_F(Program, RefusedParentGetsNoNewKey)
+{
+    const char *parent = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion";
+    write_value(parent, "Version", REG_SZ, std::string("1.0", 4));
+    refuse_changes(parent);
+    expect_quiet_success(run_bundle_answer({"-y"}, Caller::restricted_user));
+    EXPECT_EQ(key_status(configuration), ERROR_FILE_NOT_FOUND);
+}
