@@ -1,0 +1,137 @@
+#include "harness.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sddl.h>
+
+namespace
+{
+
+constexpr char product_key[] = "SOFTWARE\\Kelvaro";
+// Everyone may read, nobody may set values or add subkeys (0x6).
+constexpr char refusing_dacl[] = "D:(D;;0x6;;;WD)(A;;KA;;;WD)";
+constexpr char open_dacl[] = "D:(A;;KA;;;WD)";
+
+std::filesystem::path scratch_root()
+{
+    return std::filesystem::temp_directory_path() /
+           ("bundle-answer-tests-" + std::to_string(GetCurrentProcessId()));
+}
+
+std::string program_path()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::filesystem::path(std::string(path, length))
+        .replace_filename("bundle-answer.exe")
+        .string();
+}
+
+// Quoted so that msvcrt's start-up gives back exactly `argument`: backslashes
+// are doubled only where a quote follows them.
+std::string quote_argument(const std::string &argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + '"';
+}
+
+// The key's owner may always rewrite its DACL, refusing or not.
+LONG set_dacl(const char *key_path, const char *dacl)
+{
+    HKEY key;
+    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, WRITE_DAC, &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    PSECURITY_DESCRIPTOR descriptor;
+    LONG set = ERROR_INVALID_PARAMETER;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(dacl, SDDL_REVISION_1, &descriptor,
+                                                             nullptr)) {
+        set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        LocalFree(descriptor);
+    }
+    RegCloseKey(key);
+    return set;
+}
+
+} // namespace
+
+ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller /* caller */,
+                             const std::string &directory)
+{
+    std::string command_line = quote_argument(program_path());
+    for (const std::string &argument : args)
+        command_line += ' ' + quote_argument(argument);
+
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    char output_path[MAX_PATH];
+    GetTempFileNameA(std::filesystem::temp_directory_path().string().c_str(), "ba", 0, output_path);
+    HANDLE output = CreateFileA(output_path, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherited,
+                                CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    ProgramRun run{-1, {}};
+    if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD exit_code;
+        GetExitCodeProcess(process.hProcess, &exit_code);
+        run.exit_code = static_cast<int>(exit_code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        SetFilePointer(output, 0, nullptr, FILE_BEGIN);
+        char buffer[4096];
+        DWORD got;
+        while (ReadFile(output, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            run.output.append(buffer, got);
+    } else {
+        ADD_FAILURE() << "CreateProcessA(" << command_line << ") failed: " << GetLastError();
+    }
+    CloseHandle(input);
+    CloseHandle(output);
+    return run;
+}
+
+void reset_registry()
+{
+    set_dacl("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion", open_dacl);
+    set_dacl("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration", open_dacl);
+    const LONG status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, product_key);
+    ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
+    std::filesystem::remove_all(scratch_root());
+}
+
+void refuse_changes(const char *key_path)
+{
+    ASSERT_EQ(set_dacl(key_path, refusing_dacl), ERROR_SUCCESS) << key_path;
+}
+
+std::string make_scratch_directory()
+{
+    static int made = 0;
+    const std::filesystem::path directory = scratch_root() / std::to_string(++made);
+    std::filesystem::create_directories(directory);
+    return directory.string();
+}
