@@ -5,7 +5,7 @@
 // every path through main is silent and ends with status 0.
 int main(int argc, char **argv, char ** /* envp */)
 {
-    HKEY key;
+    HKEY key = nullptr;
     // The key is opened before the arguments are looked at: every run leaves
     // the configuration key in place, whatever it was asked.
     const bool opened = open_configuration_key(&key);

@@ -1,5 +1,6 @@
 #include "store.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <new>
 #include <string>
@@ -12,8 +13,7 @@ struct HKEY__ {
     REGSAM access;
 };
 
-namespace
-{
+namespace {
 
 constexpr REGSAM write_rights =
     KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
@@ -65,11 +65,13 @@ LONG open_key(HKEY base, LPCSTR sub_key, bool create, REGSAM desired, PHKEY resu
     if (!split_key_path(sub_key, &names))
         return ERROR_BAD_PATHNAME;
     int fd = -1;
-    LONG status = ERROR_INVALID_HANDLE;
+    LONG status = ERROR_SUCCESS;
     if (base == HKEY_LOCAL_MACHINE)
         status = open_machine_root(create, &fd);
-    else if (is_open_key(base) && (fd = fcntl(base->fd, F_DUPFD_CLOEXEC, 0)) >= 0)
-        status = ERROR_SUCCESS;
+    else if (!is_open_key(base))
+        status = ERROR_INVALID_HANDLE;
+    else if ((fd = fcntl(base->fd, F_DUPFD_CLOEXEC, 0)) < 0)
+        status = status_from_errno(errno);
     bool created = false;
     for (std::size_t i = 0; status == ERROR_SUCCESS && i < names.size(); ++i) {
         int child;

@@ -8,8 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 constexpr char machine_root_name[] = "HKEY_LOCAL_MACHINE";
 constexpr off_t value_header_size = 4;
@@ -108,13 +107,14 @@ int create_temporary_file(int dir, std::string *entry)
     return -1;
 }
 
-} // namespace
-
+// $WINREG_ROOT when set, else the location fixed at build time.
 const char *store_root()
 {
     const char *root = std::getenv("WINREG_ROOT");
     return root != nullptr && *root != '\0' ? root : WINREG_DEFAULT_ROOT;
 }
+
+} // namespace
 
 LONG status_from_errno(int error)
 {

@@ -8,9 +8,6 @@
 // root, a key is a directory, a value a file holding its type (4 bytes, little
 // endian) and then its data. Entries are named by store_names.h.
 
-// The tree's root: $WINREG_ROOT when set, else the location fixed at build time.
-const char *store_root();
-
 LONG status_from_errno(int error);
 
 // Opens <root>/HKEY_LOCAL_MACHINE, creating it and its parents when asked.

@@ -3,8 +3,7 @@
 
 #include <climits>
 
-namespace
-{
+namespace {
 
 constexpr char hex_digits[] = "0123456789ABCDEF";
 

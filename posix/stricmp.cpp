@@ -1,7 +1,6 @@
 #include "win32.h"
 
-namespace
-{
+namespace {
 
 int fold(unsigned char c)
 {

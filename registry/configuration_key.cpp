@@ -2,8 +2,7 @@
 
 #include <string.h>
 
-namespace
-{
+namespace {
 
 constexpr char configuration_key_path[] =
     "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";

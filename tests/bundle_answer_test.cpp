@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace
-{
+namespace {
 
 const char *answer_for(const std::string &first_argument)
 {

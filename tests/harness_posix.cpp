@@ -15,8 +15,7 @@ extern char **environ;
 
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 // Each test program gets a store of its own, so tests may run side by side.
 fs::path test_root()
@@ -35,8 +34,7 @@ fs::path test_root()
 }
 
 // Whatever the tests leave goes with the program's last test.
-class RemoveTestRoot : public ::testing::Environment
-{
+class RemoveTestRoot : public ::testing::Environment {
     void TearDown() override
     {
         reset_registry();

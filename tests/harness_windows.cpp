@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
-namespace
-{
+namespace {
 
 constexpr char product_key[] = "SOFTWARE\\Kelvaro";
 // Everyone may read, nobody may set values or add subkeys (0x6).

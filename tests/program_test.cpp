@@ -12,14 +12,15 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-namespace
-{
+using namespace std::string_literals;
+
+namespace {
 
 constexpr char configuration[] = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
 constexpr char answer_value[] = "bundle_reg_data";
 // What a REG_SZ reader gets back: the text and its NUL, nothing more.
-const std::string stored_yes("yes", 4);
-const std::string stored_no("no", 3);
+const std::string stored_yes = "yes\0"s;
+const std::string stored_no = "no\0"s;
 
 struct StoredValue {
     LONG status;
@@ -81,8 +82,8 @@ void expect_quiet_success(const ProgramRun &run)
 }
 
 // Values that an installer keeps beside the answer.
-const std::string install_path("C:\\Brisolde\\", 13);
-const std::string flags("\x00\x01\xFE\xFF", 4);
+const std::string install_path = "C:\\Brisolde\\\0"s;
+const std::string flags = "\x00\x01\xFE\xFF"s;
 
 void write_neighbours()
 {
@@ -100,8 +101,7 @@ void expect_neighbours_untouched()
     EXPECT_EQ(binary.bytes, flags);
 }
 
-class Program : public ::testing::Test
-{
+class Program : public ::testing::Test {
   protected:
     void SetUp() override
     {
@@ -173,7 +173,7 @@ TEST_F(Program, WildcardsReachTheProgramUnexpanded)
 
 TEST_F(Program, ReplacesAnAnswerOfAnotherType)
 {
-    write_value(configuration, answer_value, REG_DWORD, std::string("\x01\x00\x00\x00", 4));
+    write_value(configuration, answer_value, REG_DWORD, "\x01\x00\x00\x00"s);
     expect_quiet_success(run_bundle_answer({"/Y"}));
     expect_answer(stored_yes);
 }
@@ -204,7 +204,7 @@ TEST_F(Program, RefusedParentGetsNoNewKey)
         GTEST_SKIP() << "Wine does not check the parent's DACL when a subkey is created";
 #endif
     const char *parent = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion";
-    write_value(parent, "Version", REG_SZ, std::string("1.0", 4));
+    write_value(parent, "Version", REG_SZ, "1.0\0"s);
     refuse_changes(parent);
     expect_quiet_success(run_bundle_answer({"-y"}, Caller::restricted_user));
     EXPECT_EQ(key_status(configuration), ERROR_FILE_NOT_FOUND);
