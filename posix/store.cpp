@@ -17,22 +17,21 @@ constexpr off_t value_header_size = 4;
 // missing. A new directory only lasts a crash once its parent is flushed.
 LONG open_directory(int parent, const char *entry, bool create, int flags, int *fd, bool *created)
 {
+    constexpr int directory_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     *created = false;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        *fd = openat(parent, entry, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
-        if (*fd >= 0)
-            return ERROR_SUCCESS;
-        if (errno != ENOENT || !create)
-            break;
+    *fd = openat(parent, entry, directory_flags | flags);
+    if (*fd < 0 && errno == ENOENT && create) {
         if (mkdirat(parent, entry, 0755) == 0) {
             *created = true;
             if (fsync(parent) != 0)
-                break;
+                return status_from_errno(errno);
         } else if (errno != EEXIST) {
-            break;
+            return status_from_errno(errno);
         }
+        // Made here or by a run beside this one: either way it is there now.
+        *fd = openat(parent, entry, directory_flags | flags);
     }
-    return status_from_errno(errno);
+    return *fd >= 0 ? ERROR_SUCCESS : status_from_errno(errno);
 }
 
 // Names ignore case, so an entry spelled otherwise stands for the same name;
