@@ -1,8 +1,11 @@
 # The shipped program must be a 32-bit x86 console executable that needs
-# nothing but what every Windows has: KERNEL32, msvcrt and ADVAPI32.
+# nothing but what every Windows has (KERNEL32, msvcrt and ADVAPI32), and
+# carry its manifest and version information.
 execute_process(COMMAND ${OBJDUMP} -p -f ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
-if(failed)
-    message(FATAL_ERROR "${OBJDUMP} cannot read ${PROGRAM}")
+execute_process(COMMAND ${WINDRES} -i ${PROGRAM} -O rc OUTPUT_VARIABLE resources
+                RESULT_VARIABLE failed_too)
+if(failed OR failed_too)
+    message(FATAL_ERROR "cannot read the headers or resources of ${PROGRAM}")
 endif()
 
 foreach(expected "file format pei-i386" "architecture: i386," "Magic[ \t]+010b[ \t]+\\(PE32\\)"
@@ -18,4 +21,19 @@ list(SORT imports CASE INSENSITIVE)
 if(NOT imports STREQUAL "ADVAPI32.dll;KERNEL32.dll;msvcrt.dll")
     message(FATAL_ERROR "${PROGRAM} imports ${imports}, not just ADVAPI32, KERNEL32 and msvcrt")
 endif()
-message(STATUS "${PROGRAM}: PE32 i386 console program importing ${imports}")
+
+# Windows reads the process's manifest from resource 1 of type RT_MANIFEST.
+# It is stored as plain UTF-8, so its one line can be read out of the file.
+file(STRINGS ${PROGRAM} manifest REGEX "<assembly .*</assembly>")
+foreach(expected "\n1 24 /\\* RT_MANIFEST \\*/\n" "\n1 VERSIONINFO\n"
+                 "FILEVERSION ${VERSION_NUMBERS}\n" "VALUE \"FileVersion\", \"${VERSION}\"\n"
+                 "VALUE \"OriginalFilename\", \"bundle-answer.exe\"\n")
+    if(NOT resources MATCHES "${expected}")
+        message(FATAL_ERROR "${PROGRAM}: no '${expected}' in its resources:\n${resources}")
+    endif()
+endforeach()
+if(NOT manifest MATCHES "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>")
+    message(FATAL_ERROR "${PROGRAM}: its manifest does not run it as its invoker:\n${manifest}")
+endif()
+message(STATUS "${PROGRAM}: PE32 i386 console program importing ${imports}, "
+               "version ${VERSION}, manifest asking for asInvoker")

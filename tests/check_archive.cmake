@@ -1,0 +1,17 @@
+# cpack makes the release archive, and it holds what a release promises.
+file(REMOVE_RECURSE ${BUILD_DIR}/package)
+execute_process(COMMAND ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake OUTPUT_QUIET
+                RESULT_VARIABLE failed)
+set(archive ${BUILD_DIR}/package/${NAME}.zip)
+if(failed OR NOT EXISTS ${archive})
+    message(FATAL_ERROR "cpack did not make ${archive}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${archive} OUTPUT_VARIABLE listing)
+string(REGEX REPLACE "\n$" "" listing "${listing}")
+string(REPLACE "\n" ";" listing "${listing}")
+list(SORT listing)
+set(expected ${NAME}/LICENSE ${NAME}/README.md ${NAME}/bundle-answer.exe)
+if(NOT listing STREQUAL expected)
+    message(FATAL_ERROR "${archive} holds ${listing}, not ${expected}")
+endif()
+message(STATUS "${archive}: ${listing}")
