@@ -3,8 +3,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,17 +95,66 @@ bool read_all(int fd, void *data, std::size_t size)
 }
 
 // Temporary files start with '.', which no encoded name does, so a reader
-// never takes one (or one left by a killed writer) for a value.
+// never takes one (or one left by a killed writer) for a value. A writer
+// holds a lock on its temporary file until the file is renamed, so a lock
+// nobody holds marks a file whose writer died.
+constexpr char temporary_prefix[] = ".tmp.";
+
 int create_temporary_file(int dir, std::string *entry)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *entry = ".tmp." + std::to_string(getpid()) + "." + std::to_string(attempt);
+        *entry = temporary_prefix + std::to_string(getpid()) + "." + std::to_string(attempt);
         const int fd =
             openat(dir, entry->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd >= 0 && flock(fd, LOCK_EX) != 0) {
+            const int error = errno;
+            unlinkat(dir, entry->c_str(), 0);
+            close(fd);
+            errno = error;
+            return -1;
+        }
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
+}
+
+bool older(const struct stat &a, const struct stat &b)
+{
+    return a.st_mtim.tv_sec < b.st_mtim.tv_sec ||
+           (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec < b.st_mtim.tv_nsec);
+}
+
+// Removes the temporary files of writers that died in `dir`, so killed runs
+// leave nothing behind for long. A file counts as abandoned only when its
+// lock is free and it is older than `own` (this writer's file): one created
+// a moment ago may not be locked by its writer yet.
+void remove_abandoned_temporary_files(int dir, const struct stat &own)
+{
+    const int scan = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *listing = scan >= 0 ? fdopendir(scan) : nullptr;
+    if (listing == nullptr) {
+        if (scan >= 0)
+            close(scan);
+        return;
+    }
+    while (const dirent *item = readdir(listing)) {
+        if (std::strncmp(item->d_name, temporary_prefix, sizeof temporary_prefix - 1) != 0)
+            continue;
+        const int fd = openat(dir, item->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        struct stat file, named;
+        if (fd < 0)
+            continue;
+        // The name must still be this file when it goes: another run may
+        // have removed it and a new writer taken the name since.
+        if (fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && older(file, own) &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            fstatat(dir, item->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_ino == file.st_ino && named.st_dev == file.st_dev)
+            unlinkat(dir, item->d_name, 0);
+        close(fd);
+    }
+    closedir(listing);
 }
 
 // $WINREG_ROOT when set, else the location fixed at build time.
@@ -195,16 +246,23 @@ LONG write_value(int key, const std::string &name, DWORD type, const BYTE *data,
         error = write_all(fd, data, size);
     if (error == 0 && fsync(fd) != 0)
         error = errno;
-    if (close(fd) != 0 && error == 0)
+    struct stat own;
+    if (error == 0 && fstat(fd, &own) != 0)
         error = errno;
+    // Renamed while still locked, so no other run takes it for abandoned.
     if (error == 0 && renameat(key, temporary.c_str(), key, entry.c_str()) != 0)
         error = errno;
     if (error != 0) {
         unlinkat(key, temporary.c_str(), 0);
+        close(fd);
         return status_from_errno(error);
     }
+    close(fd);
     // The rename itself lasts a crash only once the directory is flushed.
-    return fsync(key) == 0 ? ERROR_SUCCESS : status_from_errno(errno);
+    if (fsync(key) != 0)
+        return status_from_errno(errno);
+    remove_abandoned_temporary_files(key, own);
+    return ERROR_SUCCESS;
 }
 
 LONG read_value(int key, const std::string &name, DWORD *type, BYTE *data, DWORD *size)
