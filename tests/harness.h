@@ -25,6 +25,18 @@ enum class Caller {
 ProgramRun run_bundle_answer(const std::vector<std::string> &args,
                              Caller caller = Caller::installer, const std::string &directory = {});
 
+// Starts one run for each argument list, every one of them before waiting for
+// any, and returns their results in the same order.
+std::vector<ProgramRun>
+run_bundle_answer_together(const std::vector<std::vector<std::string>> &runs);
+
+// How many runs one test starts at once: Wine starts processes far slower.
+extern const int runs_at_once;
+
+// What a key holds besides its values and subkeys: temporary files of the
+// native store. The Windows registry keeps nothing of the kind.
+std::vector<std::string> key_leftovers(const char *key_path);
+
 // Leaves HKEY_LOCAL_MACHINE without SOFTWARE\Kelvaro, refusals included.
 void reset_registry();
 

@@ -43,6 +43,13 @@ class RemoveTestRoot : public ::testing::Environment {
 };
 const auto *const remove_test_root = ::testing::AddGlobalTestEnvironment(new RemoveTestRoot);
 
+fs::path key_directory(const char *key_path)
+{
+    std::string path = key_path;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return test_root() / "store" / "HKEY_LOCAL_MACHINE" / path;
+}
+
 std::string program_path()
 {
     return (fs::read_symlink("/proc/self/exe").parent_path() / "bundle-answer").string();
@@ -50,8 +57,15 @@ std::string program_path()
 
 } // namespace
 
-ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller caller,
-                             const std::string &directory)
+namespace {
+
+struct StartedRun {
+    pid_t pid;
+    int output;
+};
+
+StartedRun start_run(const std::vector<std::string> &args, Caller caller,
+                     const std::string &directory)
 {
     std::vector<std::string> command{program_path()};
     if (caller == Caller::restricted_user && geteuid() == 0) {
@@ -69,32 +83,69 @@ ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller caller
     argv.push_back(nullptr);
 
     std::string output_path = (test_root() / "output-XXXXXX").string();
-    const int output = mkstemp(output_path.data());
+    StartedRun started{-1, mkstemp(output_path.data())};
     unlink(output_path.c_str());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output, 1);
-    posix_spawn_file_actions_adddup2(&actions, output, 2);
+    posix_spawn_file_actions_adddup2(&actions, started.output, 1);
+    posix_spawn_file_actions_adddup2(&actions, started.output, 2);
     if (!directory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-
-    ProgramRun run{-1, {}};
-    pid_t child;
-    const int error = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int error = posix_spawn(&started.pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    int status;
-    if (error != 0)
+    if (error != 0) {
         ADD_FAILURE() << "cannot start " << argv[0] << ": " << strerror(error);
-    else if (waitpid(child, &status, 0) == child && WIFEXITED(status))
+        started.pid = -1;
+    }
+    return started;
+}
+
+ProgramRun finish_run(const StartedRun &started)
+{
+    ProgramRun run{-1, {}};
+    int status;
+    if (started.pid > 0 && waitpid(started.pid, &status, 0) == started.pid && WIFEXITED(status))
         run.exit_code = WEXITSTATUS(status);
     char buffer[4096];
     ssize_t got;
-    lseek(output, 0, SEEK_SET);
-    while ((got = read(output, buffer, sizeof buffer)) > 0)
+    lseek(started.output, 0, SEEK_SET);
+    while ((got = read(started.output, buffer, sizeof buffer)) > 0)
         run.output.append(buffer, static_cast<std::size_t>(got));
-    close(output);
+    close(started.output);
     return run;
+}
+
+} // namespace
+
+const int runs_at_once = 200;
+
+ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller caller,
+                             const std::string &directory)
+{
+    return finish_run(start_run(args, caller, directory));
+}
+
+std::vector<ProgramRun>
+run_bundle_answer_together(const std::vector<std::vector<std::string>> &runs)
+{
+    std::vector<StartedRun> started;
+    for (const std::vector<std::string> &args : runs)
+        started.push_back(start_run(args, Caller::installer, {}));
+    std::vector<ProgramRun> finished;
+    for (const StartedRun &run : started)
+        finished.push_back(finish_run(run));
+    return finished;
+}
+
+std::vector<std::string> key_leftovers(const char *key_path)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry &entry : fs::directory_iterator(key_directory(key_path))) {
+        if (entry.path().filename().string()[0] == '.')
+            names.push_back(entry.path().filename().string());
+    }
+    return names;
 }
 
 void reset_registry()
@@ -113,9 +164,7 @@ void reset_registry()
 
 void refuse_changes(const char *key_path)
 {
-    std::string path = key_path;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    const fs::path key = test_root() / "store" / "HKEY_LOCAL_MACHINE" / path;
+    const fs::path key = key_directory(key_path);
     ASSERT_TRUE(fs::is_directory(key)) << key;
     fs::permissions(key, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);

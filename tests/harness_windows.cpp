@@ -69,8 +69,14 @@ LONG set_dacl(const char *key_path, const char *dacl)
 
 } // namespace
 
-ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller /* caller */,
-                             const std::string &directory)
+namespace {
+
+struct StartedRun {
+    PROCESS_INFORMATION process;
+    HANDLE output;
+};
+
+StartedRun start_run(const std::vector<std::string> &args, const std::string &directory)
 {
     std::string command_line = quote_argument(program_path());
     for (const std::string &argument : args)
@@ -79,38 +85,73 @@ ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller /* cal
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     char output_path[MAX_PATH];
     GetTempFileNameA(std::filesystem::temp_directory_path().string().c_str(), "ba", 0, output_path);
-    HANDLE output = CreateFileA(output_path, GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherited,
-                                CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    StartedRun started{{},
+                       CreateFileA(output_path, GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   &inherited, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)};
     HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                                OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process{};
-    ProgramRun run{-1, {}};
-    if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD exit_code;
-        GetExitCodeProcess(process.hProcess, &exit_code);
-        run.exit_code = static_cast<int>(exit_code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        SetFilePointer(output, 0, nullptr, FILE_BEGIN);
-        char buffer[4096];
-        DWORD got;
-        while (ReadFile(output, buffer, sizeof buffer, &got, nullptr) && got > 0)
-            run.output.append(buffer, got);
-    } else {
+    startup.hStdOutput = started.output;
+    startup.hStdError = started.output;
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup,
+                        &started.process)) {
         ADD_FAILURE() << "CreateProcessA(" << command_line << ") failed: " << GetLastError();
+        started.process.hProcess = nullptr;
     }
     CloseHandle(input);
-    CloseHandle(output);
+    return started;
+}
+
+ProgramRun finish_run(const StartedRun &started)
+{
+    ProgramRun run{-1, {}};
+    if (started.process.hProcess != nullptr) {
+        WaitForSingleObject(started.process.hProcess, INFINITE);
+        DWORD exit_code;
+        GetExitCodeProcess(started.process.hProcess, &exit_code);
+        run.exit_code = static_cast<int>(exit_code);
+        CloseHandle(started.process.hThread);
+        CloseHandle(started.process.hProcess);
+        SetFilePointer(started.output, 0, nullptr, FILE_BEGIN);
+        char buffer[4096];
+        DWORD got;
+        while (ReadFile(started.output, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            run.output.append(buffer, got);
+    }
+    CloseHandle(started.output);
     return run;
+}
+
+} // namespace
+
+const int runs_at_once = 20;
+
+ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller /* caller */,
+                             const std::string &directory)
+{
+    return finish_run(start_run(args, directory));
+}
+
+std::vector<ProgramRun>
+run_bundle_answer_together(const std::vector<std::vector<std::string>> &runs)
+{
+    std::vector<StartedRun> started;
+    for (const std::vector<std::string> &args : runs)
+        started.push_back(start_run(args, {}));
+    std::vector<ProgramRun> finished;
+    for (const StartedRun &run : started)
+        finished.push_back(finish_run(run));
+    return finished;
+}
+
+std::vector<std::string> key_leftovers(const char * /* key_path */)
+{
+    return {};
 }
 
 void reset_registry()

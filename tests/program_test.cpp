@@ -209,3 +209,19 @@ TEST_F(Program, RefusedParentGetsNoNewKey)
     expect_quiet_success(run_bundle_answer({"-y"}, Caller::restricted_user));
     EXPECT_EQ(key_status(configuration), ERROR_FILE_NOT_FOUND);
 }
+
+TEST_F(Program, RunsSideBySideLeaveOneWholeAnswer)
+{
+    write_value(configuration, answer_value, REG_SZ, stored_yes);
+    write_neighbours();
+    std::vector<std::vector<std::string>> runs;
+    for (int i = 0; i < runs_at_once; ++i)
+        runs.push_back(i % 2 == 0 ? std::vector<std::string>{"-y"} : std::vector<std::string>{});
+    for (const ProgramRun &run : run_bundle_answer_together(runs))
+        expect_quiet_success(run);
+    const StoredValue value = read_value(answer_value);
+    EXPECT_EQ(value.type, REG_SZ);
+    EXPECT_TRUE(value.bytes == stored_yes || value.bytes == stored_no) << value.bytes;
+    expect_neighbours_untouched();
+    EXPECT_EQ(key_leftovers(configuration), std::vector<std::string>{});
+}
