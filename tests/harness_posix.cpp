@@ -1,4 +1,4 @@
-#include "harness.h"
+#include "harness_posix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -43,26 +43,12 @@ class RemoveTestRoot : public ::testing::Environment {
 };
 const auto *const remove_test_root = ::testing::AddGlobalTestEnvironment(new RemoveTestRoot);
 
-fs::path key_directory(const char *key_path)
-{
-    std::string path = key_path;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return test_root() / "store" / "HKEY_LOCAL_MACHINE" / path;
-}
-
 std::string program_path()
 {
     return (fs::read_symlink("/proc/self/exe").parent_path() / "bundle-answer").string();
 }
 
 } // namespace
-
-namespace {
-
-struct StartedRun {
-    pid_t pid;
-    int output;
-};
 
 StartedRun start_run(const std::vector<std::string> &args, Caller caller,
                      const std::string &directory)
@@ -116,8 +102,6 @@ ProgramRun finish_run(const StartedRun &started)
     return run;
 }
 
-} // namespace
-
 const int runs_at_once = 200;
 
 ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller caller,
@@ -138,6 +122,18 @@ run_bundle_answer_together(const std::vector<std::vector<std::string>> &runs)
     return finished;
 }
 
+fs::path store_directory()
+{
+    return test_root() / "store";
+}
+
+fs::path key_directory(const char *key_path)
+{
+    std::string path = key_path;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return store_directory() / "HKEY_LOCAL_MACHINE" / path;
+}
+
 std::vector<std::string> key_leftovers(const char *key_path)
 {
     std::vector<std::string> names;
@@ -150,7 +146,7 @@ std::vector<std::string> key_leftovers(const char *key_path)
 
 void reset_registry()
 {
-    const fs::path store = test_root() / "store";
+    const fs::path store = store_directory();
     // Refused keys are read-only directories: open them up so they can go.
     std::error_code ignored;
     for (const fs::directory_entry &entry : fs::recursive_directory_iterator(store, ignored)) {

@@ -1,13 +1,7 @@
 // The program as an installer runs it: a child process, checked only by what
 // it leaves in the registry, by what it prints and by its exit status.
 
-#include "harness.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include "win32.h"
-#endif
+#include "registry_checks.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -15,91 +9,6 @@
 using namespace std::string_literals;
 
 namespace {
-
-constexpr char configuration[] = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
-constexpr char answer_value[] = "bundle_reg_data";
-// What a REG_SZ reader gets back: the text and its NUL, nothing more.
-const std::string stored_yes = "yes\0"s;
-const std::string stored_no = "no\0"s;
-
-struct StoredValue {
-    LONG status;
-    DWORD type;
-    std::string bytes;
-};
-
-LONG key_status(const char *key_path)
-{
-    HKEY key;
-    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE, &key);
-    if (status == ERROR_SUCCESS)
-        RegCloseKey(key);
-    return status;
-}
-
-StoredValue read_value(const char *name)
-{
-    StoredValue value{ERROR_SUCCESS, REG_NONE, {}};
-    HKEY key;
-    value.status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, configuration, 0, KEY_QUERY_VALUE, &key);
-    if (value.status != ERROR_SUCCESS)
-        return value;
-    DWORD size = 0;
-    value.status = RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size);
-    value.bytes.resize(size);
-    if (value.status == ERROR_SUCCESS)
-        value.status = RegQueryValueExA(key, name, nullptr, &value.type,
-                                        reinterpret_cast<BYTE *>(value.bytes.data()), &size);
-    value.bytes.resize(size);
-    RegCloseKey(key);
-    return value;
-}
-
-void write_value(const char *key_path, const char *name, DWORD type, const std::string &bytes)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-void expect_answer(const std::string &stored)
-{
-    const StoredValue value = read_value(answer_value);
-    EXPECT_EQ(value.status, ERROR_SUCCESS);
-    EXPECT_EQ(value.type, REG_SZ);
-    EXPECT_EQ(value.bytes, stored);
-}
-
-void expect_quiet_success(const ProgramRun &run)
-{
-    EXPECT_EQ(run.exit_code, 0);
-    EXPECT_EQ(run.output, "");
-}
-
-// Values that an installer keeps beside the answer.
-const std::string install_path = "C:\\Brisolde\\\0"s;
-const std::string flags = "\x00\x01\xFE\xFF"s;
-
-void write_neighbours()
-{
-    write_value(configuration, "InstallPath", REG_SZ, install_path);
-    write_value(configuration, "Flags", REG_BINARY, flags);
-}
-
-void expect_neighbours_untouched()
-{
-    const StoredValue path = read_value("InstallPath");
-    EXPECT_EQ(path.type, REG_SZ);
-    EXPECT_EQ(path.bytes, install_path);
-    const StoredValue binary = read_value("Flags");
-    EXPECT_EQ(binary.type, REG_BINARY);
-    EXPECT_EQ(binary.bytes, flags);
-}
 
 class Program : public ::testing::Test {
   protected:

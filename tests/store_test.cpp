@@ -125,6 +125,20 @@ TEST_F(Store, HostileNamesStayInsideTheirKey)
     }
     EXPECT_EQ(set(std::string(86, '/'), "x"), ERROR_FILENAME_EXCED_RANGE);
     EXPECT_EQ(set(std::string(256, 'x'), "x"), ERROR_FILENAME_EXCED_RANGE);
+    // Key names alike: each is one directory right under its parent.
+    for (const std::string &name : std::vector<std::string>{
+             "a/b", ".x", "\xC3\xA9\xFF", "/..", std::string(255, 'k'), std::string(256, 'k')}) {
+        SCOPED_TRACE(name);
+        HKEY subkey;
+        const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\" + name).c_str(), 0,
+                                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &subkey, nullptr);
+        EXPECT_EQ(status, name.size() > 255 ? ERROR_FILENAME_EXCED_RANGE : ERROR_SUCCESS);
+        if (status == ERROR_SUCCESS)
+            RegCloseKey(subkey);
+    }
+    EXPECT_EQ(entries(machine_ / "SOFTWARE"),
+              (std::set<std::string>{"%2E.", "%2Ex", "%2F..", "%C3%A9%FF", "a%2Fb",
+                                     std::string(255, 'k')}));
     // Everything written lies in the key's own directory, under names that
     // neither hide nor nest.
     EXPECT_EQ(entries(root_), std::set<std::string>{"store"});

@@ -1,0 +1,40 @@
+#pragma once
+
+// Reading and writing the registry as the program's tests see it, through
+// the same calls on both platforms.
+
+#include "harness.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "win32.h"
+#endif
+
+#include <string>
+
+constexpr char configuration[] = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
+constexpr char answer_value[] = "bundle_reg_data";
+// What a REG_SZ reader gets back: the text and its NUL, nothing more.
+extern const std::string stored_yes;
+extern const std::string stored_no;
+
+struct StoredValue {
+    LONG status;
+    DWORD type;
+    std::string bytes;
+};
+
+// The status of opening the key for reading.
+LONG key_status(const char *key_path);
+// A value of the configuration key.
+StoredValue read_value(const char *name);
+void write_value(const char *key_path, const char *name, DWORD type, const std::string &bytes);
+
+void expect_answer(const std::string &stored);
+// Exit status 0 and not a byte of output.
+void expect_quiet_success(const ProgramRun &run);
+
+// Values that an installer keeps beside the answer.
+void write_neighbours();
+void expect_neighbours_untouched();
