@@ -93,9 +93,12 @@ TEST_F(Faults, KilledRunsNeverTearTheAnswer)
             kill(run.pid, SIGKILL);
         }
         for (const auto &[moment, run] : runs) {
+            // Only a run that ends by itself has said all it will say (a
+            // sanitizer's helper may speak up for a killed one).
             const ProgramRun result = finish_run(run);
-            EXPECT_EQ(result.output, "");
-            ++(result.exit_code == 0 ? finished : killed);
+            if (result.exit_code != -1)
+                expect_quiet_success(result);
+            ++(result.exit_code == -1 ? killed : finished);
         }
         const StoredValue value = read_value(answer_value);
         ASSERT_TRUE(value.bytes == stored_yes || value.bytes == stored_no) << "wave " << wave;
