@@ -1,0 +1,2 @@
+// The floor for any run of bundle-answer: a process that starts and ends.
+int main() {}
