@@ -195,6 +195,10 @@ LONG status_from_errno(int error)
 LONG open_machine_root(bool create, int *fd)
 {
     const std::string path = std::string(store_root()) + "/" + machine_root_name;
+    // Every run but the first finds the root in place: one call opens it.
+    *fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (*fd >= 0 || errno != ENOENT || !create)
+        return *fd >= 0 ? ERROR_SUCCESS : status_from_errno(errno);
     int dir = open(path[0] == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return status_from_errno(errno);
