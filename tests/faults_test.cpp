@@ -79,7 +79,7 @@ TEST_F(Faults, KilledRunsNeverTearTheAnswer)
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> moment_us(0, 1000);
     int killed = 0, finished = 0;
-    for (int wave = 0; wave < 50 && killed < 300; ++wave) {
+    for (int wave = 0; wave < 100 && killed < 300; ++wave) {
         std::vector<std::pair<int, StartedRun>> runs;
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < 40; ++i)
