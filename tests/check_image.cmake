@@ -35,5 +35,11 @@ endforeach()
 if(NOT manifest MATCHES "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>")
     message(FATAL_ERROR "${PROGRAM}: its manifest does not run it as its invoker:\n${manifest}")
 endif()
+# Vista, 7, 8, 8.1, and 10 with 11.
+string(REGEX MATCHALL "<supportedOS Id=\"{[-0-9a-f]+}\"/>" systems "${manifest}")
+list(LENGTH systems system_count)
+if(NOT system_count EQUAL 5 OR NOT manifest MATCHES "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")
+    message(FATAL_ERROR "${PROGRAM}: its manifest names ${system_count} systems:\n${manifest}")
+endif()
 message(STATUS "${PROGRAM}: PE32 i386 console program importing ${imports}, "
                "version ${VERSION}, manifest asking for asInvoker")
