@@ -36,6 +36,20 @@ LONG open_directory(int parent, const char *entry, bool create, int flags, int *
     return *fd >= 0 ? ERROR_SUCCESS : status_from_errno(errno);
 }
 
+// A listing of `dir` that leaves `dir` itself open: nullptr, with errno set,
+// when it cannot be read.
+DIR *list_directory(int dir)
+{
+    const int scan = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *listing = scan >= 0 ? fdopendir(scan) : nullptr;
+    if (listing == nullptr && scan >= 0) {
+        const int error = errno;
+        close(scan);
+        errno = error;
+    }
+    return listing;
+}
+
 // Names ignore case, so an entry spelled otherwise stands for the same name;
 // the exact spelling wins, then the lowest, so every run picks the same one.
 LONG find_entry(int dir, const std::string &name, std::string *entry)
@@ -45,14 +59,9 @@ LONG find_entry(int dir, const std::string &name, std::string *entry)
     struct stat status;
     if (fstatat(dir, entry->c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
         return ERROR_SUCCESS;
-    const int scan = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *listing = scan >= 0 ? fdopendir(scan) : nullptr;
-    if (listing == nullptr) {
-        const int error = errno;
-        if (scan >= 0)
-            close(scan);
-        return status_from_errno(error);
-    }
+    DIR *listing = list_directory(dir);
+    if (listing == nullptr)
+        return status_from_errno(errno);
     const std::string own_spelling = *entry;
     while (const dirent *item = readdir(listing)) {
         std::string item_name;
@@ -131,13 +140,9 @@ bool older(const struct stat &a, const struct stat &b)
 // a moment ago may not be locked by its writer yet.
 void remove_abandoned_temporary_files(int dir, const struct stat &own)
 {
-    const int scan = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *listing = scan >= 0 ? fdopendir(scan) : nullptr;
-    if (listing == nullptr) {
-        if (scan >= 0)
-            close(scan);
+    DIR *listing = list_directory(dir);
+    if (listing == nullptr)
         return;
-    }
     while (const dirent *item = readdir(listing)) {
         if (std::strncmp(item->d_name, temporary_prefix, sizeof temporary_prefix - 1) != 0)
             continue;
@@ -256,12 +261,11 @@ LONG write_value(int key, const std::string &name, DWORD type, const BYTE *data,
     // Renamed while still locked, so no other run takes it for abandoned.
     if (error == 0 && renameat(key, temporary.c_str(), key, entry.c_str()) != 0)
         error = errno;
+    close(fd);
     if (error != 0) {
         unlinkat(key, temporary.c_str(), 0);
-        close(fd);
         return status_from_errno(error);
     }
-    close(fd);
     // The rename itself lasts a crash only once the directory is flushed.
     if (fsync(key) != 0)
         return status_from_errno(errno);
