@@ -1,12 +1,26 @@
 #!/bin/sh
-# wine-prefix.sh create|stop: make a fresh Wine prefix at $WINEPREFIX and keep
-# its wineserver running, or stop that server again.
+# wine-prefix.sh create|stop: make a fresh Wine prefix of $WINEARCH (win32 or
+# win64) at $WINEPREFIX and keep its wineserver running, or stop that server.
 set -eu
 case "$1" in
 create)
+    # Our programs are 32-bit in either prefix: without 32-bit code, no test
+    # could run, and none may pass for skipped.
+    if ! wine --version >/dev/null 2>&1; then
+        echo "32-bit x86 programs do not run on this host: the kernel runs no 32-bit code" \
+             "and no emulator is registered for them. Run scripts/setup as root: it routes" \
+             "them through qemu-user." >&2
+        exit 1
+    fi
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
     wineboot --init
+    has_syswow64=no
+    [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && has_syswow64=yes
+    if [ "$has_syswow64" != "$([ "$WINEARCH" = win64 ] && echo yes || echo no)" ]; then
+        echo "$WINEPREFIX was to be a $WINEARCH prefix, but syswow64 there: $has_syswow64" >&2
+        exit 1
+    fi
     # One server for the whole run, so that no test pays for its start-up.
     # Only one may run per prefix: let wineboot's own finish first.
     wineserver -w

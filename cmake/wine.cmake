@@ -1,9 +1,12 @@
-# Windows programs built here run under Wine, in a prefix of the build tree's
+# Windows programs built here run under Wine, in prefixes of the build tree's
 # own: tests never touch the user's ~/.wine, and each test run starts from a
-# fresh registry (see tests/CMakeLists.txt).
+# fresh registry (see tests/CMakeLists.txt). Which prefix a program runs in is
+# the WINEPREFIX of its environment.
 find_program(WINE_COMMAND wine REQUIRED)
 
-set(WINE_PREFIX ${PROJECT_BINARY_DIR}/wine-prefix)
-# No debug chatter, and no offer to download Mono or Gecko into the prefix.
-set(WINE_ENVIRONMENT WINEPREFIX=${WINE_PREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+# As Windows comes: 32-bit, and 64-bit, where our 32-bit programs run under
+# WOW64 and see the 32-bit view of the registry.
+set(WINE_ARCHITECTURES win32 win64)
+# No debug chatter, and no offer to download Mono or Gecko into a prefix.
+set(WINE_ENVIRONMENT WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
 set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_ENVIRONMENT} ${WINE_COMMAND})
