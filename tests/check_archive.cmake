@@ -25,3 +25,22 @@ if(differs)
     message(FATAL_ERROR "the bundle-answer.exe in ${archive} is not ${PROGRAM}")
 endif()
 message(STATUS "${archive}: ${listing}")
+
+# The setup program made with it carries the project's version and asks for
+# the administrator rights that writing HKLM takes.
+set(setup ${BUILD_DIR}/package/${SETUP})
+execute_process(COMMAND ${WINDRES} -i ${setup} -O rc OUTPUT_VARIABLE resources
+                RESULT_VARIABLE failed)
+file(STRINGS ${setup} manifest REGEX "<requestedExecutionLevel [^>]*>")
+if(failed)
+    message(FATAL_ERROR "cpack made no readable ${setup}")
+endif()
+foreach(expected "FILEVERSION ${VERSION_NUMBERS}\n" "VALUE \"ProductVersion\", \"${VERSION}\"\n")
+    if(NOT resources MATCHES "${expected}")
+        message(FATAL_ERROR "${setup}: no '${expected}' in its resources:\n${resources}")
+    endif()
+endforeach()
+if(NOT manifest MATCHES "level=\"requireAdministrator\"")
+    message(FATAL_ERROR "${setup} does not ask for administrator rights: ${manifest}")
+endif()
+message(STATUS "${setup}: version ${VERSION}, asks for administrator rights")

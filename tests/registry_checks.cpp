@@ -18,9 +18,14 @@ LONG key_status(const char *key_path)
 
 StoredValue read_value(const char *name)
 {
+    return read_value(configuration, name);
+}
+
+StoredValue read_value(const char *key_path, const char *name)
+{
     StoredValue value{ERROR_SUCCESS, REG_NONE, {}};
     HKEY key;
-    value.status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, configuration, 0, KEY_QUERY_VALUE, &key);
+    value.status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE, &key);
     if (value.status != ERROR_SUCCESS)
         return value;
     // A run beside this reader may replace the value with a longer one

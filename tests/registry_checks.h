@@ -27,8 +27,9 @@ struct StoredValue {
 
 // The status of opening the key for reading.
 LONG key_status(const char *key_path);
-// A value of the configuration key.
+// A value of the configuration key, or of another key under HKEY_LOCAL_MACHINE.
 StoredValue read_value(const char *name);
+StoredValue read_value(const char *key_path, const char *name);
 void write_value(const char *key_path, const char *name, DWORD type, const std::string &bytes);
 
 void expect_answer(const std::string &stored);

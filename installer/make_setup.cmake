@@ -1,0 +1,14 @@
+# Run by cpack once the release archive is made: builds the setup program
+# beside the archive, from the very files staged for it.
+set(staged ${CPACK_TEMPORARY_DIRECTORY})
+set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_SETUP_FILE_NAME})
+execute_process(COMMAND ${CPACK_SETUP_MAKENSIS} -V2 -WX -NOCD
+                        -DVERSION=${CPACK_PACKAGE_VERSION}
+                        -DPROGRAM=${staged}/bundle-answer.exe
+                        -DREADME=${staged}/README.md -DLICENSE=${staged}/LICENSE
+                        -DOUTFILE=${setup} ${CPACK_SETUP_SCRIPT}
+                RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "makensis could not make ${setup}")
+endif()
+message(STATUS "made ${setup}")

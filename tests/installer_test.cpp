@@ -1,0 +1,188 @@
+// The setup program that carries bundle-answer, run silently as deployment
+// tools run it, and checked by what it leaves on the machine.
+
+#include "registry_checks.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char uninstall_key[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvaro Brisolde";
+constexpr char product_key[] = "SOFTWARE\\Kelvaro\\Brisolde";
+
+fs::path beside_tests(const fs::path &relative)
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return fs::path(std::string(path, length)).parent_path() / relative;
+}
+
+// Where $PROGRAMFILES32 is: for a 32-bit program like this one, that is the
+// Program Files folder the system gives it.
+fs::path install_directory()
+{
+    char path[MAX_PATH];
+    EXPECT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path), S_OK);
+    return fs::path(path) / "Kelvaro" / "Brisolde";
+}
+
+// How many processes of `job` are still running, not counting Wine's desktop
+// process: the first window of a prefix starts it, it joins the job of the
+// program that made that window, and it stays for as long as the prefix.
+std::size_t running_in(HANDLE job)
+{
+    struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more_ids[63];
+    } ids{};
+    ids.list.NumberOfAssignedProcesses = 64;
+    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr);
+    std::size_t running = 0;
+    for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
+        const DWORD id = static_cast<DWORD>(ids.list.ProcessIdList[i]);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        char image[MAX_PATH] = "";
+        DWORD length = sizeof image;
+        if (process != nullptr) {
+            QueryFullProcessImageNameA(process, 0, image, &length);
+            CloseHandle(process);
+        }
+        if (_stricmp(fs::path(image).filename().string().c_str(), "explorer.exe") != 0)
+            ++running;
+    }
+    return running;
+}
+
+// Runs `command_line` and waits for it and every process it starts: the
+// uninstaller hands over to a copy of itself and returns at once.
+DWORD run_to_completion(std::string command_line)
+{
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &process)) {
+        ADD_FAILURE() << "CreateProcessA(" << command_line << ") failed: " << GetLastError();
+        CloseHandle(job);
+        return ~DWORD{0};
+    }
+    AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exit_code;
+    GetExitCodeProcess(process.hProcess, &exit_code);
+    std::size_t running = running_in(job);
+    for (int waited_ms = 0; running > 0 && waited_ms < 60000; waited_ms += 50) {
+        Sleep(50);
+        running = running_in(job);
+    }
+    EXPECT_EQ(running, 0u) << command_line << " left processes running";
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(job);
+    return exit_code;
+}
+
+DWORD run_setup(const std::string &arguments)
+{
+    return run_to_completion('"' + beside_tests("package/" SETUP_FILE_NAME).string() + "\" /S " +
+                             arguments);
+}
+
+DWORD run_uninstaller()
+{
+    return run_to_completion('"' + (install_directory() / "uninstall.exe").string() + "\" /S");
+}
+
+// Every copy of the helper anywhere under the temporary folders.
+std::vector<fs::path> helpers_left_behind()
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::vector<fs::path> left;
+    for (const fs::path &temp : {fs::temp_directory_path(), fs::path(windows) / "Temp"}) {
+        std::error_code unreadable;
+        for (fs::recursive_directory_iterator it(temp, unreadable), end; it != end;
+             it.increment(unreadable))
+            if (_stricmp(it->path().filename().string().c_str(), "bundle-answer.exe") == 0)
+                left.push_back(it->path());
+    }
+    return left;
+}
+
+void expect_installed()
+{
+    for (const char *file : {"README.md", "LICENSE", "uninstall.exe"})
+        EXPECT_TRUE(fs::is_regular_file(install_directory() / file)) << file;
+    const StoredValue uninstall = read_value(uninstall_key, "UninstallString");
+    EXPECT_EQ(uninstall.type, REG_SZ);
+    EXPECT_EQ(uninstall.bytes, '"' + (install_directory() / "uninstall.exe").string() + "\"\0"s);
+    EXPECT_EQ(helpers_left_behind(), std::vector<fs::path>{});
+}
+
+class Installer : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        TearDown();
+    }
+    void TearDown() override
+    {
+        reset_registry();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstall_key);
+        fs::remove_all(install_directory().parent_path());
+    }
+};
+
+} // namespace
+
+TEST_F(Installer, SilentInstallRecordsTheAnswerGiven)
+{
+    const struct {
+        const char *arguments;
+        const std::string &stored;
+    } cases[] = {
+        {"/BUNDLE=yes", stored_yes},  {"/bundle=YES", stored_yes},
+        {"/BUNDLE=no", stored_no},    {"", stored_no},
+        {"/BUNDLE=maybe", stored_no},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments);
+        TearDown();
+        EXPECT_EQ(run_setup(c.arguments), 0u);
+        expect_answer(c.stored);
+        expect_installed();
+    }
+}
+
+TEST_F(Installer, InstallingAgainChangesTheAnswer)
+{
+    EXPECT_EQ(run_setup("/BUNDLE=yes"), 0u);
+    expect_answer(stored_yes);
+    EXPECT_EQ(run_setup("/BUNDLE=no"), 0u);
+    expect_answer(stored_no);
+    expect_installed();
+}
+
+TEST_F(Installer, UninstallRemovesOnlyWhatSetupPutDown)
+{
+    write_value(product_key, "Edition", REG_SZ, "Home\0"s);
+    EXPECT_EQ(run_setup("/BUNDLE=yes"), 0u);
+    expect_answer(stored_yes);
+    EXPECT_EQ(run_uninstaller(), 0u);
+    EXPECT_FALSE(fs::exists(install_directory().parent_path()));
+    EXPECT_EQ(key_status(uninstall_key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key_status("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion"), ERROR_FILE_NOT_FOUND);
+    const StoredValue edition = read_value(product_key, "Edition");
+    EXPECT_EQ(edition.type, REG_SZ);
+    EXPECT_EQ(edition.bytes, "Home\0"s);
+}
