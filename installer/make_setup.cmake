@@ -1,5 +1,7 @@
 # Run by cpack once the release archive is made: builds the setup program
-# beside the archive, from the very files staged for it.
+# beside the archive, from the very files staged for it, and signs it when
+# the program was signed.
+include(${CMAKE_CURRENT_LIST_DIR}/../windows/sign.cmake)
 set(staged ${CPACK_TEMPORARY_DIRECTORY})
 set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_SETUP_FILE_NAME})
 execute_process(COMMAND ${CPACK_SETUP_MAKENSIS} -V2 -WX -NOCD
@@ -11,4 +13,5 @@ execute_process(COMMAND ${CPACK_SETUP_MAKENSIS} -V2 -WX -NOCD
 if(failed)
     message(FATAL_ERROR "makensis could not make ${setup}")
 endif()
+sign_for_release(${setup})
 message(STATUS "made ${setup}")

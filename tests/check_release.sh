@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# check_release.sh PROJECT BUILD: scripts/release against a throw-away CA.
+# Signed releases verify and run, unsigned bytes come back when the signature
+# is removed, and bad certificates are refused before anything is written.
+# Needs the win32 Wine prefix of the test run in WINEPREFIX.
+set -euo pipefail
+project=$1 build=$2
+version=$(sed -n 's/^project(bundle-answer VERSION \([0-9.]*\).*/\1/p' "$project/CMakeLists.txt")
+zip=bundle-answer-$version-win32.zip setup=bundle-answer-$version-setup.exe
+secrets=$(mktemp -d)
+out=$build/tests/release
+trap 'rm -rf "$secrets" "$out"' EXIT
+failed=0
+fail() {
+    echo "FAILED: $*" >&2
+    failed=1
+}
+
+# A CA, and certificates it issued: for code signing, for servers, and one
+# that expired the moment it was made.
+cd "$secrets"
+quiet() { "$@" >/dev/null 2>&1; }
+quiet openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 \
+    -subj "/CN=bundle-answer test CA" -addext basicConstraints=critical,CA:TRUE
+issue() { # NAME DAYS EXTENDED_KEY_USAGE
+    quiet openssl req -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" -subj "/CN=$1"
+    printf 'basicConstraints=CA:FALSE\nkeyUsage=digitalSignature\nextendedKeyUsage=%s\n' "$3" >"$1.ext"
+    quiet openssl x509 -req -in "$1.csr" -CA ca.crt -CAkey ca.key -CAcreateserial -days "$2" \
+        -extfile "$1.ext" -out "$1.crt"
+    cat "$1.crt" ca.crt >"$1.chain"
+}
+issue signer 1 codeSigning
+issue server 1 serverAuth
+issue expired 0 codeSigning
+openssl rand -hex 16 >password
+quiet openssl pkcs12 -export -inkey signer.key -in signer.crt -certfile ca.crt -out signer.p12 \
+    -passout file:password
+sleep 1 # "expired" is valid until the second it was made in has passed
+cd "$project"
+
+for refused in server expired; do
+    if scripts/release --tested --output "$out/$refused" --cert "$secrets/$refused.chain" \
+        --key "$secrets/$refused.key" 2>"$secrets/why"; then
+        fail "a release was signed with the $refused certificate"
+    fi
+    [ ! -e "$out/$refused" ] || fail "the $refused certificate was refused only after writing"
+    grep -q 'refused' "$secrets/why" || fail "no reason given for refusing $refused: $(cat "$secrets/why")"
+done
+
+expect_release() { # NAME signed|unsigned
+    local release=$out/$1
+    (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "$1: SHA256SUMS does not check"
+    mkdir "$release/unpacked"
+    (cd "$release/unpacked" && cmake -E tar xf "../$zip")
+    local program=$release/unpacked/bundle-answer-$version-win32/bundle-answer.exe
+    [ "$(cd "$release/unpacked" && find . -type f | sort | tr '\n' ' ')" = \
+        "./bundle-answer-$version-win32/LICENSE ./bundle-answer-$version-win32/README.md ./bundle-answer-$version-win32/bundle-answer.exe " ] ||
+        fail "$1: the archive holds more than the program, README and LICENSE"
+    if [ "$2" = unsigned ]; then
+        cmp -s "$program" "$build/bundle-answer.exe" || fail "$1: not the tested program"
+        return
+    fi
+    for file in "$program" "$release/$setup"; do
+        quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$file" ||
+            fail "$1: $(basename "$file") does not verify"
+    done
+    quiet osslsigncode remove-signature -in "$program" -out "$release/stripped.exe"
+    cmp -s "$release/stripped.exe" "$build/bundle-answer.exe" ||
+        fail "$1: without its signature, the program is not the one tested"
+    cp "$release/$setup" "$release/tampered.exe"
+    printf '\x01' | dd of="$release/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
+    ! quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$release/tampered.exe" ||
+        fail "$1: a changed byte still verifies"
+}
+
+scripts/release --tested --output "$out/pkcs12" --pkcs12 "$secrets/signer.p12" \
+    --password-file "$secrets/password" >/dev/null
+expect_release pkcs12 signed
+SIGN_CERT=$secrets/signer.chain SIGN_KEY=$secrets/signer.key \
+    scripts/release --tested --output "$out/pem" >/dev/null
+expect_release pem signed
+scripts/release --tested --output "$out/unsigned" | grep -q UNSIGNED ||
+    fail "an unsigned release does not say so"
+expect_release unsigned unsigned
+
+# The signed program, and the signed setup that carries it, still run.
+signed_run=$out/pkcs12/run
+mkdir "$signed_run"
+cp "$build/bundle_answer_tests.exe" "$out/pkcs12/unpacked/bundle-answer-$version-win32/bundle-answer.exe" "$signed_run"
+wine "$signed_run/bundle_answer_tests.exe" --gtest_filter='Program.*' --gtest_brief=1 ||
+    fail "the signed program fails the program tests"
+wine "$out/pkcs12/$setup" /S /BUNDLE=yes || fail "the signed setup program does not run"
+
+# No secret is left anywhere under the build tree, the archives included.
+for secret in signer.key signer.p12 password; do
+    digest=$(sha256sum <"$secrets/$secret" | cut -d' ' -f1)
+    find "$build" -type f -size "$(stat -c %s "$secrets/$secret")c" -exec sha256sum {} + |
+        grep "^$digest " && fail "a copy of $secret is in the build tree"
+done
+grep -rlF "$(cat "$secrets/password")" "$build" && fail "the password is in the build tree"
+exit $failed
