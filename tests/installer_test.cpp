@@ -129,7 +129,8 @@ void expect_installed()
     EXPECT_EQ(helpers_left_behind(), std::vector<fs::path>{});
 }
 
-class Installer : public ::testing::Test {
+// Nothing installed: no product key, uninstall entry or files.
+class Installer : public FreshRegistry {
   protected:
     void SetUp() override
     {
@@ -137,7 +138,7 @@ class Installer : public ::testing::Test {
     }
     void TearDown() override
     {
-        reset_registry();
+        FreshRegistry::TearDown();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstall_key);
         fs::remove_all(install_directory().parent_path());
     }

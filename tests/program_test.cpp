@@ -8,21 +8,7 @@
 
 using namespace std::string_literals;
 
-namespace {
-
-class Program : public ::testing::Test {
-  protected:
-    void SetUp() override
-    {
-        reset_registry();
-    }
-    void TearDown() override
-    {
-        reset_registry();
-    }
-};
-
-} // namespace
+using Program = FreshRegistry;
 
 TEST_F(Program, CreatesEveryMissingKeyAndSaysNoWithoutArguments)
 {

@@ -11,6 +11,7 @@
 #include "win32.h"
 #endif
 
+#include <gtest/gtest.h>
 #include <string>
 
 constexpr char configuration[] = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
@@ -39,3 +40,16 @@ void expect_quiet_success(const ProgramRun &run);
 // Values that an installer keeps beside the answer.
 void write_neighbours();
 void expect_neighbours_untouched();
+
+// Every test starts and ends with no SOFTWARE\Kelvaro.
+class FreshRegistry : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        reset_registry();
+    }
+    void TearDown() override
+    {
+        reset_registry();
+    }
+};

@@ -41,19 +41,9 @@ StoredValue read_64bit_view(const char *key_path, const char *name)
     return value;
 }
 
-class RegistryView : public ::testing::Test {
-  protected:
-    void SetUp() override
-    {
-        reset_registry();
-    }
-    void TearDown() override
-    {
-        reset_registry();
-    }
-};
-
 } // namespace
+
+using RegistryView = FreshRegistry;
 
 TEST_F(RegistryView, SixtyFourBitReadersFindTheAnswerInThe32BitView)
 {
