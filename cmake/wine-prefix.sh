@@ -15,10 +15,11 @@ create)
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
     wineboot --init
-    has_syswow64=no
-    [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && has_syswow64=yes
-    if [ "$has_syswow64" != "$([ "$WINEARCH" = win64 ] && echo yes || echo no)" ]; then
-        echo "$WINEPREFIX was to be a $WINEARCH prefix, but syswow64 there: $has_syswow64" >&2
+    # Only a 64-bit prefix has a syswow64.
+    made=win32
+    [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ] || made=win64
+    if [ "$made" != "$WINEARCH" ]; then
+        echo "$WINEPREFIX was to be a $WINEARCH prefix, but wineboot made a $made one" >&2
         exit 1
     fi
     # One server for the whole run, so that no test pays for its start-up.

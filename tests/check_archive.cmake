@@ -28,18 +28,11 @@ message(STATUS "${archive}: ${listing}")
 
 # The setup program made with it carries the project's version and asks for
 # the administrator rights that writing HKLM takes.
+include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
 set(setup ${BUILD_DIR}/package/${SETUP})
-execute_process(COMMAND ${WINDRES} -i ${setup} -O rc OUTPUT_VARIABLE resources
-                RESULT_VARIABLE failed)
+expect_resources(${setup} "FILEVERSION ${VERSION_NUMBERS}\n"
+                          "VALUE \"ProductVersion\", \"${VERSION}\"\n")
 file(STRINGS ${setup} manifest REGEX "<requestedExecutionLevel [^>]*>")
-if(failed)
-    message(FATAL_ERROR "cpack made no readable ${setup}")
-endif()
-foreach(expected "FILEVERSION ${VERSION_NUMBERS}\n" "VALUE \"ProductVersion\", \"${VERSION}\"\n")
-    if(NOT resources MATCHES "${expected}")
-        message(FATAL_ERROR "${setup}: no '${expected}' in its resources:\n${resources}")
-    endif()
-endforeach()
 if(NOT manifest MATCHES "level=\"requireAdministrator\"")
     message(FATAL_ERROR "${setup} does not ask for administrator rights: ${manifest}")
 endif()

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# check_release.sh PROJECT BUILD: scripts/release against a throw-away CA.
+# check_release.sh PROJECT BUILD VERSION: scripts/release against a throw-away CA.
 # Signed releases verify and run, unsigned bytes come back when the signature
 # is removed, and bad certificates are refused before anything is written.
 # Needs the win32 Wine prefix of the test run in WINEPREFIX.
 set -euo pipefail
-project=$1 build=$2
-version=$(sed -n 's/^project(bundle-answer VERSION \([0-9.]*\).*/\1/p' "$project/CMakeLists.txt")
+project=$1 build=$2 version=$3
 zip=bundle-answer-$version-win32.zip setup=bundle-answer-$version-setup.exe
 secrets=$(mktemp -d)
 out=$build/tests/release

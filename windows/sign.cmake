@@ -1,7 +1,8 @@
 # Signs a file of the release in place with Authenticode when cpack was given
 # signing material (scripts/release passes it as SIGN_* variables): SHA-256,
-# the program's name and address, and a time stamp when a server is named.
-# Passwords are read from their file by osslsigncode itself.
+# the program's name and address (SIGN_URL, else the project's HOMEPAGE_URL),
+# and a time stamp when a server is named. Passwords are read from their file
+# by osslsigncode itself.
 function(sign_for_release file)
     if(NOT SIGN_PKCS12 AND NOT SIGN_CERT)
         return()
@@ -13,6 +14,9 @@ function(sign_for_release file)
     endif()
     if(SIGN_PASSWORD_FILE)
         list(APPEND material -readpass ${SIGN_PASSWORD_FILE})
+    endif()
+    if(NOT SIGN_URL)
+        set(SIGN_URL ${CPACK_PACKAGE_HOMEPAGE_URL})
     endif()
     if(SIGN_TIMESTAMP_URL)
         list(APPEND material -ts ${SIGN_TIMESTAMP_URL})
