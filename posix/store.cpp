@@ -104,62 +104,65 @@ bool read_all(int fd, void *data, std::size_t size)
 }
 
 // Temporary files start with '.', which no encoded name does, so a reader
-// never takes one (or one left by a killed writer) for a value. A writer
-// holds a lock on its temporary file until the file is renamed, so a lock
-// nobody holds marks a file whose writer died.
+// never takes one (or one left by a killed writer) for a value.
+//
+// A writer holds a lock on its temporary file from the moment the file has
+// its name until the name is gone again, so a free lock marks a file whose
+// writer died. Naming and locking are two steps, though: across them the
+// writer holds the key directory's lock shared, and clean-up takes that lock
+// exclusively, so it never sees a file that is named but not yet locked.
 constexpr char temporary_prefix[] = ".tmp.";
 
 int create_temporary_file(int dir, std::string *entry)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    if (flock(dir, LOCK_SH) != 0)
+        return -1;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         *entry = temporary_prefix + std::to_string(getpid()) + "." + std::to_string(attempt);
-        const int fd =
+        fd =
             openat(dir, entry->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd >= 0 && flock(fd, LOCK_EX) != 0) {
-            const int error = errno;
-            unlinkat(dir, entry->c_str(), 0);
-            close(fd);
-            errno = error;
-            return -1;
-        }
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
-    return -1;
-}
-
-bool older(const struct stat &a, const struct stat &b)
-{
-    return a.st_mtim.tv_sec < b.st_mtim.tv_sec ||
-           (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec < b.st_mtim.tv_nsec);
+    int error = fd >= 0 ? 0 : errno;
+    if (fd >= 0 && flock(fd, LOCK_EX) != 0) {
+        error = errno;
+        unlinkat(dir, entry->c_str(), 0);
+        close(fd);
+        fd = -1;
+    }
+    flock(dir, LOCK_UN);
+    errno = error;
+    return fd;
 }
 
 // Removes the temporary files of writers that died in `dir`, so killed runs
-// leave nothing behind for long. A file counts as abandoned only when its
-// lock is free and it is older than `own` (this writer's file): one created
-// a moment ago may not be locked by its writer yet.
-void remove_abandoned_temporary_files(int dir, const struct stat &own)
+// leave nothing behind for long. While another writer is naming its file,
+// the clean-up is left to a later write rather than waited for.
+void remove_abandoned_temporary_files(int dir)
 {
-    DIR *listing = list_directory(dir);
-    if (listing == nullptr)
+    if (flock(dir, LOCK_EX | LOCK_NB) != 0)
         return;
-    while (const dirent *item = readdir(listing)) {
+    DIR *listing = list_directory(dir);
+    while (const dirent *item = listing != nullptr ? readdir(listing) : nullptr) {
         if (std::strncmp(item->d_name, temporary_prefix, sizeof temporary_prefix - 1) != 0)
             continue;
         const int fd = openat(dir, item->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         struct stat file, named;
         if (fd < 0)
             continue;
-        // The name must still be this file when it goes: another run may
-        // have removed it and a new writer taken the name since.
-        if (fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && older(file, own) &&
-            flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        // The name must still be this file when it goes: its writer may
+        // have renamed it, and another run removed it, since it was listed.
+        if (fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             fstatat(dir, item->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             named.st_ino == file.st_ino && named.st_dev == file.st_dev)
             unlinkat(dir, item->d_name, 0);
         close(fd);
     }
-    closedir(listing);
+    if (listing != nullptr)
+        closedir(listing);
+    flock(dir, LOCK_UN);
 }
 
 // $WINREG_ROOT when set, else the location fixed at build time.
@@ -255,21 +258,18 @@ LONG write_value(int key, const std::string &name, DWORD type, const BYTE *data,
         error = write_all(fd, data, size);
     if (error == 0 && fsync(fd) != 0)
         error = errno;
-    struct stat own;
-    if (error == 0 && fstat(fd, &own) != 0)
-        error = errno;
-    // Renamed while still locked, so no other run takes it for abandoned.
+    // Renamed, or removed, while still locked: no other run takes it for abandoned.
     if (error == 0 && renameat(key, temporary.c_str(), key, entry.c_str()) != 0)
         error = errno;
-    close(fd);
-    if (error != 0) {
+    if (error != 0)
         unlinkat(key, temporary.c_str(), 0);
+    close(fd);
+    if (error != 0)
         return status_from_errno(error);
-    }
     // The rename itself lasts a crash only once the directory is flushed.
     if (fsync(key) != 0)
         return status_from_errno(errno);
-    remove_abandoned_temporary_files(key, own);
+    remove_abandoned_temporary_files(key);
     return ERROR_SUCCESS;
 }
 

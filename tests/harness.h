@@ -46,3 +46,7 @@ void refuse_changes(const char *key_path);
 
 // A new empty directory, removed with the registry at the next reset.
 std::string make_scratch_directory();
+
+// Whether the tests run under Wine, whose known gaps they mark as Wine's own
+// tests do with todo_wine: expected there, and reported once Wine closes them.
+bool running_under_wine();

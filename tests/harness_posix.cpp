@@ -175,3 +175,8 @@ std::string make_scratch_directory()
         ADD_FAILURE() << "mkdtemp: " << strerror(errno);
     return pattern;
 }
+
+bool running_under_wine()
+{
+    return false;
+}

@@ -175,3 +175,8 @@ std::string make_scratch_directory()
     std::filesystem::create_directories(directory);
     return directory.string();
 }
+
+bool running_under_wine()
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}

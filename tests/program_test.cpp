@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 
 using namespace std::string_literals;
 
@@ -94,15 +95,19 @@ TEST_F(Program, RefusedKeyIsLeftAsItWas)
 
 TEST_F(Program, RefusedParentGetsNoNewKey)
 {
-#ifdef _WIN32
-    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr)
-        GTEST_SKIP() << "Wine does not check the parent's DACL when a subkey is created";
-#endif
     const char *parent = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion";
     write_value(parent, "Version", REG_SZ, "1.0\0"s);
     refuse_changes(parent);
     expect_quiet_success(run_bundle_answer({"-y"}, Caller::restricted_user));
-    EXPECT_EQ(key_status(configuration), ERROR_FILE_NOT_FOUND);
+    const bool refused = key_status(configuration) == ERROR_FILE_NOT_FOUND;
+    if (!running_under_wine()) {
+        EXPECT_TRUE(refused);
+    } else if (refused) {
+        ADD_FAILURE() << "Wine now checks the parent's DACL when a subkey is created: "
+                         "expect the refusal there too";
+    } else {
+        std::cout << "todo_wine: Wine does not check the parent's DACL when a subkey is created\n";
+    }
 }
 
 TEST_F(Program, RunsSideBySideLeaveOneWholeAnswer)

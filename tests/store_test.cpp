@@ -1,6 +1,7 @@
 // What only the directory-tree store does: its file format, how it names
 // entries, and that a value is never seen half written.
 
+#include "repeat_in_background.h"
 #include "store_names.h"
 #include "win32.h"
 
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <set>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -165,28 +165,26 @@ TEST_F(Store, ReadersSeeOnlyWholeValuesWhileTheyAreReplaced)
 {
     open("SOFTWARE\\Kelvaro");
     ASSERT_EQ(set("bundle_reg_data", "no\0"s), ERROR_SUCCESS);
-    std::atomic<bool> writing{true};
+    HKEY reader_key;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kelvaro", 0, KEY_QUERY_VALUE, &reader_key),
+        ERROR_SUCCESS);
     std::atomic<int> reads{0}, torn{0};
-    std::thread reader([&] {
-        HKEY key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kelvaro", 0, KEY_QUERY_VALUE, &key),
-                  ERROR_SUCCESS);
-        while (writing) {
+    {
+        RepeatInBackground reader([&] {
             char buffer[8];
             DWORD size = sizeof buffer;
-            const LONG status = RegQueryValueExA(key, "bundle_reg_data", nullptr, nullptr,
+            const LONG status = RegQueryValueExA(reader_key, "bundle_reg_data", nullptr, nullptr,
                                                  reinterpret_cast<BYTE *>(buffer), &size);
             const std::string data(buffer, status == ERROR_SUCCESS ? size : 0);
             if (data != "yes\0"s && data != "no\0"s)
                 ++torn;
             ++reads;
-        }
-        RegCloseKey(key);
-    });
-    for (int i = 0; i < 400; ++i)
-        ASSERT_EQ(set("bundle_reg_data", i % 2 ? "no\0"s : "yes\0"s), ERROR_SUCCESS);
-    writing = false;
-    reader.join();
+        });
+        for (int i = 0; i < 400; ++i)
+            ASSERT_EQ(set("bundle_reg_data", i % 2 ? "no\0"s : "yes\0"s), ERROR_SUCCESS);
+    }
+    RegCloseKey(reader_key);
     EXPECT_EQ(torn, 0);
     EXPECT_GT(reads, 0);
 }
