@@ -7,6 +7,6 @@ find_program(WINE_COMMAND wine REQUIRED)
 # As Windows comes: 32-bit, and 64-bit, where our 32-bit programs run under
 # WOW64 and see the 32-bit view of the registry.
 set(WINE_ARCHITECTURES win32 win64)
-# No debug chatter, and no offer to download Mono or Gecko into a prefix.
-set(WINE_ENVIRONMENT WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/wine.env WINE_ENVIRONMENT REGEX "^[A-Z]")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/wine.env)
 set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_ENVIRONMENT} ${WINE_COMMAND})
