@@ -46,6 +46,23 @@ for refused in server expired; do
     grep -q 'refused' "$secrets/why" || fail "no reason given for refusing $refused: $(cat "$secrets/why")"
 done
 
+# The script says what it wants, and never asks: not for a missing value,
+# not for the password of an encrypted key.
+scripts/release --help | grep -q '^usage: scripts/release' || fail "--help shows no usage"
+for missing in "--pkcs12:--pkcs12 needs a file" "--output --tested:--output needs a folder"; do
+    ! scripts/release ${missing%%:*} 2>"$secrets/why" </dev/null &&
+        grep -q -- "${missing#*:}" "$secrets/why" || fail "'${missing%%:*}': not '${missing#*:}'"
+done
+quiet openssl pkey -in "$secrets/signer.key" -aes256 -passout "file:$secrets/password" \
+    -out "$secrets/encrypted.key"
+if setsid -w scripts/release --tested --output "$out/encrypted" --cert "$secrets/signer.chain" \
+    --key "$secrets/encrypted.key" 2>"$secrets/why" </dev/null; then
+    fail "a release was signed with an encrypted key and no password"
+fi
+grep -q 'encrypted: give its password with --password-file' "$secrets/why" ||
+    fail "an encrypted key without a password: $(cat "$secrets/why")"
+[ ! -e "$out/encrypted" ] || fail "the encrypted key was refused only after writing"
+
 expect_release() { # NAME signed|unsigned
     local release=$out/$1
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "$1: SHA256SUMS does not check"
@@ -73,14 +90,50 @@ expect_release() { # NAME signed|unsigned
 }
 
 scripts/release --tested --output "$out/pkcs12" --pkcs12 "$secrets/signer.p12" \
-    --password-file "$secrets/password" >/dev/null
+    --password-file "$secrets/password" >/dev/null 2>"$secrets/why"
 expect_release pkcs12 signed
+grep -q 'no --timestamp: the signatures will not be valid once the certificate expires' \
+    "$secrets/why" || fail "a release signed without a time stamp does not say what that means"
 SIGN_CERT=$secrets/signer.chain SIGN_KEY=$secrets/signer.key \
     scripts/release --tested --output "$out/pem" >/dev/null
 expect_release pem signed
 scripts/release --tested --output "$out/unsigned" | grep -q UNSIGNED ||
     fail "an unsigned release does not say so"
 expect_release unsigned unsigned
+
+# A release that fails leaves the folder as it was, earlier release and all,
+# with nothing of its own, and says why in one line.
+snapshot() { (cd "$1" && find . -printf '%y %p %s\n' | sort && find . -type f -exec sha256sum {} + | sort); }
+expect_failed_release() { # WHAT FOLDER OPTION...
+    local what=$1 folder=$2
+    shift 2
+    snapshot "$folder" >"$secrets/before"
+    if scripts/release --tested "$@" >/dev/null 2>"$secrets/why" </dev/null; then
+        fail "$what: the release did not fail"
+    fi
+    [ "$(wc -l <"$secrets/why")" = 1 ] && grep -q '^release: failed: ' "$secrets/why" ||
+        fail "$what: not one line 'release: failed: ...': $(cat "$secrets/why")"
+    snapshot "$folder" | cmp -s - "$secrets/before" || fail "$what: the folder changed"
+}
+earlier=$out/unsigned
+expect_failed_release "an output that is a file" "$earlier" --output "$earlier/SHA256SUMS"
+expect_failed_release "an unreachable time-stamp server" "$earlier" --output "$earlier" \
+    --pkcs12 "$secrets/signer.p12" --password-file "$secrets/password" \
+    --timestamp http://127.0.0.1:9/
+# A full file system: a small one of its own, in a mount namespace of its own.
+if [ "$(id -u)" = 0 ]; then
+    export -f expect_failed_release snapshot fail
+    export secrets earlier failed
+    mkdir "$out/full"
+    unshare --mount --propagation private bash -c '
+        mount -t tmpfs -o size=256k tmpfs "$1" || exit 1
+        cp -a "$earlier"/. "$1"
+        dd if=/dev/zero of="$1/filler" bs=4k status=none 2>/dev/null
+        expect_failed_release "a full file system" "$1" --output "$1"
+        exit $failed' _ "$out/full" || fail "a full file system: see above"
+else
+    echo "not root: the full file system case needs a mount of its own, and is not tried"
+fi
 
 # The signed program, and the signed setup that carries it, still run.
 signed_run=$out/pkcs12/run

@@ -91,7 +91,7 @@ Storm storm(int lanes, int runs, Clock::duration latest_kill)
                 const StartedRun run =
                     start_run(i % 2 ? std::vector<std::string>{"-y"} : std::vector<std::string>{},
                               Caller::installer, {});
-                if (latest_kill.count() > 0) {
+                if (latest_kill.count() > 0 && run.pid > 0) {
                     std::this_thread::sleep_until(start + Clock::duration(moment(random)));
                     kill(run.pid, SIGKILL);
                 }
