@@ -3,7 +3,7 @@
 
 // Installers run this unattended and read nothing but the registry value, so
 // every path through main is silent and ends with status 0.
-int main(int argc, char **argv, char ** /* envp */)
+int main(int argc, char **argv)
 {
     HKEY key = nullptr;
     // The key is opened before the arguments are looked at: every run leaves

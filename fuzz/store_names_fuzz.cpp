@@ -31,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string bytes(reinterpret_cast<const char *>(data), size);
 
     std::string entry, name;
-    if (encode_store_name(bytes, &entry)) {
+    if (store::encode_store_name(bytes, &entry)) {
         check(safe_entry(entry));
-        check(decode_store_name(entry, &name) && name == bytes);
+        check(store::decode_store_name(entry, &name) && name == bytes);
     } else {
         // Only a name too long for one entry fails, and every byte takes at
         // most three characters.
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     std::string encoded;
-    if (decode_store_name(bytes, &name))
-        check(encode_store_name(name, &encoded) && encoded == bytes);
+    if (store::decode_store_name(bytes, &name))
+        check(store::encode_store_name(name, &encoded) && encoded == bytes);
     return 0;
 }

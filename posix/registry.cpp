@@ -13,6 +13,8 @@ struct HKEY__ {
     REGSAM access;
 };
 
+using store::status_from_errno;
+
 namespace {
 
 constexpr REGSAM write_rights =
@@ -67,7 +69,7 @@ LONG open_key(HKEY base, LPCSTR sub_key, bool create, REGSAM desired, PHKEY resu
     int fd = -1;
     LONG status = ERROR_SUCCESS;
     if (base == HKEY_LOCAL_MACHINE)
-        status = open_machine_root(create, &fd);
+        status = store::open_machine_root(create, &fd);
     else if (!is_open_key(base))
         status = ERROR_INVALID_HANDLE;
     else if ((fd = fcntl(base->fd, F_DUPFD_CLOEXEC, 0)) < 0)
@@ -75,7 +77,7 @@ LONG open_key(HKEY base, LPCSTR sub_key, bool create, REGSAM desired, PHKEY resu
     bool created = false;
     for (std::size_t i = 0; status == ERROR_SUCCESS && i < names.size(); ++i) {
         int child;
-        status = open_subkey(fd, names[i], create, &child, &created);
+        status = store::open_subkey(fd, names[i], create, &child, &created);
         close(fd);
         fd = status == ERROR_SUCCESS ? child : -1;
     }
@@ -121,7 +123,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR value_name, DWORD /* reserved */, DWORD typ
         return ERROR_ACCESS_DENIED;
     if (data == nullptr && size != 0)
         return ERROR_NOACCESS;
-    return write_value(key->fd, value_name != nullptr ? value_name : "", type, data, size);
+    return store::write_value(key->fd, value_name != nullptr ? value_name : "", type, data, size);
 }
 
 LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type, LPBYTE data,
@@ -133,7 +135,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD typ
         return ERROR_INVALID_PARAMETER;
     if ((key->access & KEY_QUERY_VALUE) == 0)
         return ERROR_ACCESS_DENIED;
-    return read_value(key->fd, value_name != nullptr ? value_name : "", type, data, size);
+    return store::read_value(key->fd, value_name != nullptr ? value_name : "", type, data, size);
 }
 
 LONG RegCloseKey(HKEY key)

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace store {
 namespace {
 
 constexpr char machine_root_name[] = "HKEY_LOCAL_MACHINE";
@@ -304,3 +305,5 @@ LONG read_value(int key, const std::string &name, DWORD *type, BYTE *data, DWORD
     close(fd);
     return status;
 }
+
+} // namespace store

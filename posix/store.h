@@ -8,6 +8,8 @@
 // root, a key is a directory, a value a file holding its type (4 bytes, little
 // endian) and then its data. Entries are named by store_names.h.
 
+namespace store {
+
 LONG status_from_errno(int error);
 
 // Opens <root>/HKEY_LOCAL_MACHINE, creating it and its parents when asked.
@@ -24,3 +26,5 @@ LONG write_value(int key, const std::string &name, DWORD type, const BYTE *data,
 // RegQueryValueExA's contract: type and size are optional; a data buffer
 // smaller than *size gets ERROR_MORE_DATA and the size it needs.
 LONG read_value(int key, const std::string &name, DWORD *type, BYTE *data, DWORD *size);
+
+} // namespace store

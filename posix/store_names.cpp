@@ -3,6 +3,7 @@
 
 #include <climits>
 
+namespace store {
 namespace {
 
 constexpr char hex_digits[] = "0123456789ABCDEF";
@@ -71,3 +72,5 @@ bool same_store_name(const std::string &a, const std::string &b)
 {
     return _stricmp(a.c_str(), b.c_str()) == 0;
 }
+
+} // namespace store

@@ -9,6 +9,8 @@
 // Encoded names never start with '.', which leaves those to the store's own
 // temporary files.
 
+namespace store {
+
 // False when the encoding would not fit in one path component.
 bool encode_store_name(const std::string &name, std::string *entry);
 
@@ -17,3 +19,5 @@ bool decode_store_name(const std::string &entry, std::string *name);
 
 // Registry names match without regard to the case of A to Z.
 bool same_store_name(const std::string &a, const std::string &b);
+
+} // namespace store

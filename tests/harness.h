@@ -4,6 +4,12 @@
 // the program as an installer would, scratch directories, and keys that
 // refuse to be changed.
 
+#ifdef _WIN32
+#include "started_run_windows.h"
+#else
+#include "started_run_posix.h"
+#endif
+
 #include <string>
 #include <vector>
 
@@ -20,8 +26,15 @@ enum class Caller {
     restricted_user,
 };
 
-// Runs the bundle-answer built beside the test program with `args` as its
-// arguments, stdin empty, in `directory` when one is given.
+// Starts the bundle-answer built beside the test program with `args` as its
+// arguments, stdin empty, in `directory` when one is given; a test may end a
+// run before it waits for it.
+StartedRun start_run(const std::vector<std::string> &args, Caller caller,
+                     const std::string &directory);
+// A run that did not exit by itself (killed, say) has exit code -1.
+ProgramRun finish_run(const StartedRun &started);
+
+// Starts a run and waits for it.
 ProgramRun run_bundle_answer(const std::vector<std::string> &args,
                              Caller caller = Caller::installer, const std::string &directory = {});
 

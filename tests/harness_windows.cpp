@@ -69,14 +69,9 @@ LONG set_dacl(const char *key_path, const char *dacl)
 
 } // namespace
 
-namespace {
-
-struct StartedRun {
-    PROCESS_INFORMATION process;
-    HANDLE output;
-};
-
-StartedRun start_run(const std::vector<std::string> &args, const std::string &directory)
+// The restricted user runs as any other caller: the refusals under Wine name everyone.
+StartedRun start_run(const std::vector<std::string> &args, Caller /* caller */,
+                     const std::string &directory)
 {
     std::string command_line = quote_argument(program_path());
     for (const std::string &argument : args)
@@ -127,27 +122,7 @@ ProgramRun finish_run(const StartedRun &started)
     return run;
 }
 
-} // namespace
-
 const int runs_at_once = 20;
-
-ProgramRun run_bundle_answer(const std::vector<std::string> &args, Caller /* caller */,
-                             const std::string &directory)
-{
-    return finish_run(start_run(args, directory));
-}
-
-std::vector<ProgramRun>
-run_bundle_answer_together(const std::vector<std::vector<std::string>> &runs)
-{
-    std::vector<StartedRun> started;
-    for (const std::vector<std::string> &args : runs)
-        started.push_back(start_run(args, {}));
-    std::vector<ProgramRun> finished;
-    for (const StartedRun &run : started)
-        finished.push_back(finish_run(run));
-    return finished;
-}
 
 std::vector<std::string> key_leftovers(const char * /* key_path */)
 {

@@ -21,11 +21,11 @@ StoredValue read_value(const char *name)
     return read_value(configuration, name);
 }
 
-StoredValue read_value(const char *key_path, const char *name)
+StoredValue read_value(const char *key_path, const char *name, REGSAM view)
 {
     StoredValue value{ERROR_SUCCESS, REG_NONE, {}};
     HKEY key;
-    value.status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE, &key);
+    value.status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE | view, &key);
     if (value.status != ERROR_SUCCESS)
         return value;
     // A run beside this reader may replace the value with a longer one

@@ -28,9 +28,10 @@ struct StoredValue {
 
 // The status of opening the key for reading.
 LONG key_status(const char *key_path);
-// A value of the configuration key, or of another key under HKEY_LOCAL_MACHINE.
+// A value of the configuration key, or of another key under HKEY_LOCAL_MACHINE,
+// read through the registry view that `view` asks for (KEY_WOW64_64KEY, say).
 StoredValue read_value(const char *name);
-StoredValue read_value(const char *key_path, const char *name);
+StoredValue read_value(const char *key_path, const char *name, REGSAM view = 0);
 void write_value(const char *key_path, const char *name, DWORD type, const std::string &bytes);
 
 void expect_answer(const std::string &stored);

@@ -19,26 +19,10 @@ bool on_64bit_windows()
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// A key as a 64-bit program opens it, and a value of it as that program reads it.
+// A key as a 64-bit program opens it.
 LONG open_64bit_view(const char *key_path, HKEY *key)
 {
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key);
-}
-
-StoredValue read_64bit_view(const char *key_path, const char *name)
-{
-    StoredValue value{ERROR_SUCCESS, REG_NONE, {}};
-    HKEY key;
-    value.status = open_64bit_view(key_path, &key);
-    if (value.status != ERROR_SUCCESS)
-        return value;
-    value.bytes.resize(16);
-    DWORD size = static_cast<DWORD>(value.bytes.size());
-    value.status = RegQueryValueExA(key, name, nullptr, &value.type,
-                                    reinterpret_cast<BYTE *>(value.bytes.data()), &size);
-    value.bytes.resize(value.status == ERROR_SUCCESS ? size : 0);
-    RegCloseKey(key);
-    return value;
 }
 
 } // namespace
@@ -52,7 +36,7 @@ TEST_F(RegistryView, SixtyFourBitReadersFindTheAnswerInThe32BitView)
         expect_quiet_success(run_bundle_answer(args));
         const bool wow64 = on_64bit_windows();
         const StoredValue value =
-            read_64bit_view(wow64 ? wow64_configuration : configuration, answer_value);
+            read_value(wow64 ? wow64_configuration : configuration, answer_value, KEY_WOW64_64KEY);
         EXPECT_EQ(value.status, ERROR_SUCCESS) << (wow64 ? "64-bit Windows" : "32-bit Windows");
         EXPECT_EQ(value.type, REG_SZ);
         EXPECT_EQ(value.bytes, stored);

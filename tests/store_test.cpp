@@ -203,14 +203,14 @@ TEST(StoreNames, EncodeToOneSafeComponentAndBack)
     };
     for (const auto &[name, entry] : table) {
         std::string encoded, decoded;
-        EXPECT_TRUE(encode_store_name(name, &encoded));
+        EXPECT_TRUE(store::encode_store_name(name, &encoded));
         EXPECT_EQ(encoded, entry);
-        EXPECT_TRUE(decode_store_name(entry, &decoded));
+        EXPECT_TRUE(store::decode_store_name(entry, &decoded));
         EXPECT_EQ(decoded, name);
     }
     // Anything else in a key's directory stands for no name at all.
     for (const char *stray : {".tmp.1.0", "..", "%41", "%2e", "%4", "a%"}) {
         std::string decoded;
-        EXPECT_FALSE(decode_store_name(stray, &decoded)) << stray;
+        EXPECT_FALSE(store::decode_store_name(stray, &decoded)) << stray;
     }
 }
