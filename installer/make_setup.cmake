@@ -5,7 +5,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/../windows/sign.cmake)
 set(staged ${CPACK_TEMPORARY_DIRECTORY})
 set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_SETUP_FILE_NAME})
 execute_process(COMMAND ${CPACK_SETUP_MAKENSIS} -V2 -WX -NOCD
-                        -DVERSION=${CPACK_PACKAGE_VERSION}
+                        -DPRODUCT=${CPACK_SETUP_PRODUCT} -DMAKER=${CPACK_SETUP_MAKER}
+                        -DVERSION=${CPACK_PACKAGE_VERSION} -DURL=${CPACK_PACKAGE_HOMEPAGE_URL}
                         -DPROGRAM=${staged}/bundle-answer.exe
                         -DREADME=${staged}/README.md -DLICENSE=${staged}/LICENSE
                         -DOUTFILE=${setup} ${CPACK_SETUP_SCRIPT}
@@ -13,5 +14,5 @@ execute_process(COMMAND ${CPACK_SETUP_MAKENSIS} -V2 -WX -NOCD
 if(failed)
     message(FATAL_ERROR "makensis could not make ${setup}")
 endif()
-sign_for_release(${setup})
+sign_for_release(${setup} "${CPACK_SETUP_PRODUCT} ${CPACK_PACKAGE_VERSION} Setup")
 message(STATUS "made ${setup}")

@@ -2,11 +2,21 @@
 ; bundle answer: it asks the bundle question and hands the answer to
 ; bundle-answer.exe, which records it in the registry.
 ;
-; makensis -DVERSION=1.0.0 -DPROGRAM=bundle-answer.exe -DREADME=README.md
-;          -DLICENSE=LICENSE -DOUTFILE=setup.exe setup.nsi
+; makensis -DPRODUCT=Brisolde -DMAKER=Kelvaro -DVERSION=1.0.0 -DURL=https://…
+;          -DPROGRAM=bundle-answer.exe -DREADME=README.md -DLICENSE=LICENSE
+;          -DOUTFILE=setup.exe setup.nsi
 ;
 ; Silent: setup.exe /S [/BUNDLE=yes|no], any letter case; without /BUNDLE,
-; or with any other value, the answer is "no".
+; or with any other value, the answer is "no". Setup and uninstall need an
+; administrator; run by anyone else they stop, with exit status 740.
+
+; ---- The offer: yours to fill in. The page shows each of these as it stands.
+!define OFFER_NAME "Example Offer"                      ; what the offer is called
+!define OFFER_PUBLISHER "Example Publisher Ltd."        ; who makes it
+!define OFFER_INSTALLS "a sample companion application" ; what it puts on the machine
+!define OFFER_TERMS_URL "https://offer.example/terms"   ; where its terms are
+; The product, its maker, version and home page come from the build, which
+; names them once for every setup it makes.
 
 Unicode true
 ManifestSupportedOS all
@@ -20,10 +30,9 @@ SetDateSave off
 !include FileFunc.nsh
 !include LogicLib.nsh
 
-!define PRODUCT Brisolde
-!define MAKER Kelvaro
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${MAKER} ${PRODUCT}"
 !define PRODUCT_KEY "Software\${MAKER}\${PRODUCT}"
+!define ERROR_ELEVATION_REQUIRED 740
 
 Name "${PRODUCT} ${VERSION}"
 BrandingText "${MAKER} ${PRODUCT} ${VERSION}"
@@ -44,14 +53,29 @@ Var BundleCheckBox
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
-Page custom BundlePage BundlePageLeave
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+Page custom BundlePage
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE English
 
+; Writing under HKLM and Program Files needs an administrator. Anyone else
+; is told so, or, when silent, learns it from the exit status.
+!macro RequireAdministrator
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 != admin
+        MessageBox MB_ICONSTOP "${PRODUCT} setup needs an administrator. Run it again as one." \
+            /SD IDOK
+        SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
+        Quit
+    ${EndIf}
+!macroend
+
 Function .onInit
+    !insertmacro RequireAdministrator
     StrCpy $BundleAnswer no
     ${GetParameters} $0
     ClearErrors
@@ -63,23 +87,36 @@ Function .onInit
     ${EndIf}
 FunctionEnd
 
-; The offer is opt-in: the box starts unticked unless /BUNDLE=yes was given.
+Function un.onInit
+    !insertmacro RequireAdministrator
+FunctionEnd
+
+; The offer is opt-in: the box starts unticked unless /BUNDLE=yes was given,
+; and keeps whatever the user made of it when they go back and come again.
 Function BundlePage
-    !insertmacro MUI_HEADER_TEXT "Bundled offer" "Choose whether ${PRODUCT} comes with its bundled offer."
+    !insertmacro MUI_HEADER_TEXT "${OFFER_NAME}" "Choose whether ${PRODUCT} comes with ${OFFER_NAME}."
     nsDialogs::Create 1018
     Pop $0
-    ${NSD_CreateLabel} 0 0 100% 36u "${PRODUCT} can be installed together with a bundled offer. \
-        Nothing is added unless you tick the box below."
+    ${NSD_CreateLabel} 0 0 100% 36u "${PRODUCT} can be installed together with ${OFFER_NAME} \
+        from ${OFFER_PUBLISHER}, which installs ${OFFER_INSTALLS}. Nothing of it is added \
+        unless you tick the box below."
     Pop $0
-    ${NSD_CreateCheckbox} 0 44u 100% 12u "&Yes, install the bundled offer as well"
+    ${NSD_CreateLink} 0 40u 100% 12u "Read the terms of ${OFFER_NAME}: ${OFFER_TERMS_URL}"
+    Pop $0
+    ; A link's colour is otherwise the system's "hot" colour, pale on some systems.
+    SetCtlColors $0 0000CC transparent
+    ${NSD_OnClick} $0 OpenOfferTerms
+    ${NSD_CreateCheckbox} 0 58u 100% 12u "&Yes, install ${OFFER_NAME} as well"
     Pop $BundleCheckBox
     ${If} $BundleAnswer == yes
         ${NSD_Check} $BundleCheckBox
     ${EndIf}
+    ${NSD_OnClick} $BundleCheckBox BundleCheckBoxClicked
     nsDialogs::Show
 FunctionEnd
 
-Function BundlePageLeave
+Function BundleCheckBoxClicked
+    Pop $0
     ${NSD_GetState} $BundleCheckBox $0
     ${If} $0 == ${BST_CHECKED}
         StrCpy $BundleAnswer yes
@@ -88,31 +125,47 @@ Function BundlePageLeave
     ${EndIf}
 FunctionEnd
 
-Section
+Function OpenOfferTerms
+    Pop $0
+    ExecShell open "${OFFER_TERMS_URL}"
+FunctionEnd
+
+Section "${PRODUCT}" SectionProduct
+    SectionIn RO
     SetOutPath $INSTDIR
     File "/oname=README.md" "${README}"
     File "/oname=LICENSE" "${LICENSE}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayName "${PRODUCT}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayIcon "$INSTDIR\uninstall.exe"
     WriteRegStr HKLM "${UNINSTALL_KEY}" Publisher "${MAKER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" URLInfoAbout "${URL}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" InstallLocation "$INSTDIR"
     WriteRegStr HKLM "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\uninstall.exe"'
     WriteRegStr HKLM "${UNINSTALL_KEY}" QuietUninstallString '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" EstimatedSize $0 ; KiB
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" NoModify 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" NoRepair 1
+SectionEnd
 
+Section "Bundle answer" SectionBundleAnswer
+    SectionIn RO
     ; The helper runs from the installer's own temporary folder, which goes
-    ; when the installer ends. Its exit status is always 0: the registry
-    ; value is what it did, so nothing here branches on the status.
+    ; when the installer ends. nsExec runs it hidden and waits for it: a
+    ; console program started with ExecWait gets a console window of its own,
+    ; which flashes up, and under Wine leaves the setup deaf to the keyboard.
     InitPluginsDir
     File "/oname=$PLUGINSDIR\bundle-answer.exe" "${PROGRAM}"
     ${If} $BundleAnswer == yes
-        ExecWait '"$PLUGINSDIR\bundle-answer.exe" -y'
+        nsExec::Exec '"$PLUGINSDIR\bundle-answer.exe" -y'
     ${Else}
-        ExecWait '"$PLUGINSDIR\bundle-answer.exe"'
+        nsExec::Exec '"$PLUGINSDIR\bundle-answer.exe"'
     ${EndIf}
+    ; Its exit status is always 0: the registry value is what it did.
+    Pop $0
     Delete "$PLUGINSDIR\bundle-answer.exe"
 SectionEnd
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -119,13 +121,34 @@ std::vector<fs::path> helpers_left_behind()
     return left;
 }
 
+// The files, and the Add/Remove Programs entry that describes them.
 void expect_installed()
 {
-    for (const char *file : {"README.md", "LICENSE", "uninstall.exe"})
+    std::uintmax_t installed_bytes = 0;
+    for (const char *file : {"README.md", "LICENSE", "uninstall.exe"}) {
         EXPECT_TRUE(fs::is_regular_file(install_directory() / file)) << file;
-    const StoredValue uninstall = read_value(uninstall_key, "UninstallString");
-    EXPECT_EQ(uninstall.type, REG_SZ);
-    EXPECT_EQ(uninstall.bytes, '"' + (install_directory() / "uninstall.exe").string() + "\"\0"s);
+        installed_bytes += fs::file_size(install_directory() / file);
+    }
+    const std::string uninstaller = (install_directory() / "uninstall.exe").string();
+    const std::pair<const char *, std::string> entry[] = {
+        {"DisplayName", "Brisolde"},
+        {"DisplayIcon", uninstaller},
+        {"Publisher", "Kelvaro"},
+        {"URLInfoAbout", HOMEPAGE_URL},
+        {"UninstallString", '"' + uninstaller + '"'},
+        {"QuietUninstallString", '"' + uninstaller + "\" /S"},
+    };
+    for (const auto &[name, text] : entry) {
+        const StoredValue value = read_value(uninstall_key, name);
+        EXPECT_EQ(value.type, REG_SZ) << name;
+        EXPECT_EQ(value.bytes, text + '\0') << name;
+    }
+    // In KiB, rounded down, as NSIS measures it.
+    const StoredValue size = read_value(uninstall_key, "EstimatedSize");
+    EXPECT_EQ(size.type, REG_DWORD);
+    DWORD kib = 0;
+    std::memcpy(&kib, size.bytes.data(), std::min(size.bytes.size(), sizeof kib));
+    EXPECT_EQ(kib, installed_bytes / 1024) << installed_bytes << " bytes installed";
     EXPECT_EQ(helpers_left_behind(), std::vector<fs::path>{});
 }
 

@@ -1,9 +1,13 @@
 # Signs a file of the release in place with Authenticode when cpack was given
 # signing material (scripts/release passes it as SIGN_* variables): SHA-256,
-# the program's name and address (SIGN_URL, else the project's HOMEPAGE_URL),
-# and a time stamp when a server is named. Passwords are read from their file
-# by osslsigncode itself.
+# what the file is (`description`, else the project's name) and the address
+# (SIGN_URL, else the project's HOMEPAGE_URL), and a time stamp when a server
+# is named. Passwords are read from their file by osslsigncode itself.
 function(sign_for_release file)
+    set(description ${ARGN})
+    if(NOT description)
+        set(description ${CPACK_PACKAGE_NAME})
+    endif()
     if(NOT SIGN_PKCS12 AND NOT SIGN_CERT)
         return()
     endif()
@@ -21,7 +25,7 @@ function(sign_for_release file)
     if(SIGN_TIMESTAMP_URL)
         list(APPEND material -ts ${SIGN_TIMESTAMP_URL})
     endif()
-    execute_process(COMMAND osslsigncode sign ${material} -h sha256 -n ${CPACK_PACKAGE_NAME}
+    execute_process(COMMAND osslsigncode sign ${material} -h sha256 -n "${description}"
                             -i ${SIGN_URL} -in ${file} -out ${file}.signed
                     OUTPUT_QUIET RESULT_VARIABLE failed)
     if(failed)
