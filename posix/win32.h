@@ -53,6 +53,9 @@ constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 constexpr REGSAM KEY_SET_VALUE = 0x0002;
 constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
 constexpr REGSAM KEY_CREATE_LINK = 0x0020;
+// The store has one view, as 32-bit Windows does: asking for either changes nothing.
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
+constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
 constexpr REGSAM DELETE = 0x00010000;
 constexpr REGSAM WRITE_DAC = 0x00040000;
 constexpr REGSAM WRITE_OWNER = 0x00080000;

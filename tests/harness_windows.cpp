@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr char product_key[] = "SOFTWARE\\Kelvaro";
+// Under SOFTWARE, in the 32-bit view that the program writes to.
+constexpr char product_key[] = "Kelvaro";
 // Everyone may read, nobody may set values or add subkeys (0x6).
 constexpr char refusing_dacl[] = "D:(D;;0x6;;;WD)(A;;KA;;;WD)";
 constexpr char open_dacl[] = "D:(A;;KA;;;WD)";
@@ -53,7 +54,8 @@ std::string quote_argument(const std::string &argument)
 LONG set_dacl(const char *key_path, const char *dacl)
 {
     HKEY key;
-    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, WRITE_DAC, &key);
+    const LONG status =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, WRITE_DAC | KEY_WOW64_32KEY, &key);
     if (status != ERROR_SUCCESS)
         return status;
     PSECURITY_DESCRIPTOR descriptor;
@@ -133,7 +135,12 @@ void reset_registry()
 {
     set_dacl("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion", open_dacl);
     set_dacl("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration", open_dacl);
-    const LONG status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, product_key);
+    HKEY software;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+                            &software),
+              ERROR_SUCCESS);
+    const LONG status = RegDeleteTreeA(software, product_key);
+    RegCloseKey(software);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
     std::filesystem::remove_all(scratch_root());
 }

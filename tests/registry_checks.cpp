@@ -10,7 +10,8 @@ const std::string stored_no = "no\0"s;
 LONG key_status(const char *key_path)
 {
     HKEY key;
-    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE, &key);
+    const LONG status =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_QUERY_VALUE | program_view, &key);
     if (status == ERROR_SUCCESS)
         RegCloseKey(key);
     return status;
@@ -45,9 +46,12 @@ void write_value(const char *key_path, const char *name, DWORD type, const std::
 {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                              KEY_ALL_ACCESS | program_view, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
+    // Windows counts in a NUL that follows string data left without one: a
+    // byte that is not NUL after them keeps the bytes exactly as given.
+    const std::string guarded = bytes + '\x01';
+    EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE *>(guarded.data()),
                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
     RegCloseKey(key);

@@ -15,6 +15,8 @@
 #include <string>
 
 constexpr char configuration[] = "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
+// The program is 32-bit: the tests, 64-bit ones too, look where it writes.
+constexpr REGSAM program_view = KEY_WOW64_32KEY;
 constexpr char answer_value[] = "bundle_reg_data";
 // What a REG_SZ reader gets back: the text and its NUL, nothing more.
 extern const std::string stored_yes;
@@ -29,9 +31,9 @@ struct StoredValue {
 // The status of opening the key for reading.
 LONG key_status(const char *key_path);
 // A value of the configuration key, or of another key under HKEY_LOCAL_MACHINE,
-// read through the registry view that `view` asks for (KEY_WOW64_64KEY, say).
+// read through the registry view that `view` asks for.
 StoredValue read_value(const char *name);
-StoredValue read_value(const char *key_path, const char *name, REGSAM view = 0);
+StoredValue read_value(const char *key_path, const char *name, REGSAM view = program_view);
 void write_value(const char *key_path, const char *name, DWORD type, const std::string &bytes);
 
 void expect_answer(const std::string &stored);
