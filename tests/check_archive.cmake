@@ -24,6 +24,11 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${PROGRAM} ${unpacked}
 if(differs)
     message(FATAL_ERROR "the bundle-answer.exe in ${archive} is not ${PROGRAM}")
 endif()
+# Its README is the one for installer authors.
+file(READ ${unpacked}/${NAME}/README.md readme)
+if(NOT readme MATCHES "bundle_reg_data" OR readme MATCHES "scripts/test")
+    message(FATAL_ERROR "the README.md in ${archive} is not the one for installer authors")
+endif()
 message(STATUS "${archive}: ${listing}")
 
 # The setup program made with it carries the project's version and asks for
