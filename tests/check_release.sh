@@ -6,6 +6,7 @@
 set -euo pipefail
 project=$1 build=$2 version=$3
 zip=bundle-answer-$version-win32.zip setup=bundle-answer-$version-setup.exe
+msi=bundle-answer-$version-setup.msi
 secrets=$(mktemp -d)
 out=$build/tests/release
 trap 'rm -rf "$secrets" "$out"' EXIT
@@ -66,6 +67,8 @@ grep -q 'encrypted: give its password with --password-file' "$secrets/why" ||
 expect_release() { # NAME signed|unsigned
     local release=$out/$1
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "$1: SHA256SUMS does not check"
+    [ "$(cut -d' ' -f3 "$release/SHA256SUMS" | sort | tr '\n' ' ')" = "$setup $msi $zip " ] ||
+        fail "$1: SHA256SUMS does not list the setup, the package and the archive"
     mkdir "$release/unpacked"
     (cd "$release/unpacked" && cmake -E tar xf "../$zip")
     local program=$release/unpacked/bundle-answer-$version-win32/bundle-answer.exe
@@ -76,17 +79,21 @@ expect_release() { # NAME signed|unsigned
         cmp -s "$program" "$build/bundle-answer.exe" || fail "$1: not the tested program"
         return
     fi
-    for file in "$program" "$release/$setup"; do
+    # The helper inside the package is the signed one too.
+    msiinfo extract "$release/$msi" Binary.BundleAnswerHelper >"$release/helper.exe"
+    for file in "$program" "$release/$setup" "$release/$msi" "$release/helper.exe"; do
         quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$file" ||
             fail "$1: $(basename "$file") does not verify"
     done
     quiet osslsigncode remove-signature -in "$program" -out "$release/stripped.exe"
     cmp -s "$release/stripped.exe" "$build/bundle-answer.exe" ||
         fail "$1: without its signature, the program is not the one tested"
-    cp "$release/$setup" "$release/tampered.exe"
-    printf '\x01' | dd of="$release/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
-    ! quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$release/tampered.exe" ||
-        fail "$1: a changed byte still verifies"
+    for file in "$setup" "$msi"; do
+        cp "$release/$file" "$release/tampered-$file"
+        printf '\x01' | dd of="$release/tampered-$file" bs=1 seek=4096 conv=notrunc status=none
+        ! quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$release/tampered-$file" ||
+            fail "$1: a changed byte in $file still verifies"
+    done
 }
 
 scripts/release --tested --output "$out/pkcs12" --pkcs12 "$secrets/signer.p12" \
@@ -126,7 +133,7 @@ if [ "$(id -u)" = 0 ]; then
     export secrets earlier failed
     mkdir "$out/full"
     unshare --mount --propagation private bash -c '
-        mount -t tmpfs -o size=256k tmpfs "$1" || exit 1
+        mount -t tmpfs -o size=1m tmpfs "$1" || exit 1
         cp -a "$earlier"/. "$1"
         dd if=/dev/zero of="$1/filler" bs=4k status=none 2>/dev/null
         expect_failed_release "a full file system" "$1" --output "$1"

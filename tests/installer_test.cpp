@@ -1,5 +1,6 @@
-// The setup program that carries bundle-answer, run silently as deployment
-// tools run it, and checked by what it leaves on the machine.
+// The setup programs that carry bundle-answer, the NSIS one and the Windows
+// Installer package, run silently as deployment tools run them, and checked
+// by what they leave on the machine.
 
 #include "registry_checks.h"
 
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -105,30 +108,54 @@ DWORD run_uninstaller()
     return run_to_completion('"' + (install_directory() / "uninstall.exe").string() + "\" /S");
 }
 
-// Every copy of the helper anywhere under the temporary folders.
+DWORD run_msiexec(const std::string &arguments, const char *package = "package/" MSI_FILE_NAME)
+{
+    return run_to_completion("msiexec " + arguments + " \"" + beside_tests(package).string() + '"');
+}
+
+std::string file_bytes(const fs::path &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Every copy of the helper where setup programs put theirs: the temporary
+// folders and Windows Installer's own, by its name or, under any name (the
+// package's custom action writes it as MSI*.tmp), by its bytes.
 std::vector<fs::path> helpers_left_behind()
 {
+    static const std::string helper = file_bytes(beside_tests("bundle-answer.exe"));
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     std::vector<fs::path> left;
-    for (const fs::path &temp : {fs::temp_directory_path(), fs::path(windows) / "Temp"}) {
+    for (const fs::path &folder : {fs::temp_directory_path(), fs::path(windows) / "Temp",
+                                   fs::path(windows) / "Installer"}) {
         std::error_code unreadable;
-        for (fs::recursive_directory_iterator it(temp, unreadable), end; it != end;
-             it.increment(unreadable))
-            if (_stricmp(it->path().filename().string().c_str(), "bundle-answer.exe") == 0)
+        for (fs::recursive_directory_iterator it(folder, unreadable), end; it != end;
+             it.increment(unreadable)) {
+            const std::uintmax_t size = it->file_size(unreadable);
+            if (_stricmp(it->path().filename().string().c_str(), "bundle-answer.exe") == 0 ||
+                (size == helper.size() && file_bytes(it->path()) == helper))
                 left.push_back(it->path());
+        }
     }
     return left;
+}
+
+void expect_files_installed()
+{
+    for (const char *file : {"README.md", "LICENSE"})
+        EXPECT_TRUE(fs::is_regular_file(install_directory() / file)) << file;
+    EXPECT_EQ(helpers_left_behind(), std::vector<fs::path>{});
 }
 
 // The files, and the Add/Remove Programs entry that describes them.
 void expect_installed()
 {
+    expect_files_installed();
     std::uintmax_t installed_bytes = 0;
-    for (const char *file : {"README.md", "LICENSE", "uninstall.exe"}) {
-        EXPECT_TRUE(fs::is_regular_file(install_directory() / file)) << file;
+    for (const char *file : {"README.md", "LICENSE", "uninstall.exe"})
         installed_bytes += fs::file_size(install_directory() / file);
-    }
     const std::string uninstaller = (install_directory() / "uninstall.exe").string();
     const std::pair<const char *, std::string> entry[] = {
         {"DisplayName", "Brisolde"},
@@ -149,7 +176,6 @@ void expect_installed()
     DWORD kib = 0;
     std::memcpy(&kib, size.bytes.data(), std::min(size.bytes.size(), sizeof kib));
     EXPECT_EQ(kib, installed_bytes / 1024) << installed_bytes << " bytes installed";
-    EXPECT_EQ(helpers_left_behind(), std::vector<fs::path>{});
 }
 
 // Nothing installed: no product key, uninstall entry or files.
@@ -164,6 +190,17 @@ class Installer : public FreshRegistry {
         FreshRegistry::TearDown();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstall_key);
         fs::remove_all(install_directory().parent_path());
+    }
+};
+
+// Nothing installed, by either package.
+class WindowsInstaller : public Installer {
+  protected:
+    void TearDown() override
+    {
+        for (const char *package : {"package/" MSI_FILE_NAME, "tests/upgrade/upgrade.msi"})
+            run_msiexec("/qn /x", package);
+        Installer::TearDown();
     }
 };
 
@@ -205,6 +242,46 @@ TEST_F(Installer, UninstallRemovesOnlyWhatSetupPutDown)
     EXPECT_EQ(run_uninstaller(), 0u);
     EXPECT_FALSE(fs::exists(install_directory().parent_path()));
     EXPECT_EQ(key_status(uninstall_key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key_status("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion"), ERROR_FILE_NOT_FOUND);
+    const StoredValue edition = read_value(product_key, "Edition");
+    EXPECT_EQ(edition.type, REG_SZ);
+    EXPECT_EQ(edition.bytes, "Home\0"s);
+}
+
+TEST_F(WindowsInstaller, BundlePropertyChoosesTheAnswer)
+{
+    const struct {
+        const char *property;
+        const std::string &stored;
+    } cases[] = {
+        {"BUNDLE=yes", stored_yes}, {"BUNDLE=YES", stored_yes}, {"BUNDLE=Yes", stored_yes},
+        {"BUNDLE=no", stored_no},   {"", stored_no},            {"BUNDLE=maybe", stored_no},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.property);
+        TearDown();
+        EXPECT_EQ(run_msiexec(std::string(c.property) + " /qn /i"), 0u);
+        expect_answer(c.stored);
+        expect_files_installed();
+    }
+}
+
+TEST_F(WindowsInstaller, MajorUpgradeRecordsTheNewAnswer)
+{
+    EXPECT_EQ(run_msiexec("BUNDLE=yes /qn /i"), 0u);
+    expect_answer(stored_yes);
+    EXPECT_EQ(run_msiexec("BUNDLE=no /qn /i", "tests/upgrade/upgrade.msi"), 0u);
+    expect_answer(stored_no);
+    expect_files_installed();
+}
+
+TEST_F(WindowsInstaller, UninstallRemovesOnlyWhatSetupPutDown)
+{
+    write_value(product_key, "Edition", REG_SZ, "Home\0"s);
+    EXPECT_EQ(run_msiexec("BUNDLE=yes /qn /i"), 0u);
+    expect_answer(stored_yes);
+    EXPECT_EQ(run_msiexec("/qn /x"), 0u);
+    EXPECT_FALSE(fs::exists(install_directory()));
     EXPECT_EQ(key_status("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion"), ERROR_FILE_NOT_FOUND);
     const StoredValue edition = read_value(product_key, "Edition");
     EXPECT_EQ(edition.type, REG_SZ);

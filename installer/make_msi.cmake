@@ -1,0 +1,10 @@
+# Run by cpack once the release archive is made: builds the Windows Installer
+# package beside it, from the very files staged for it, and signs it when the
+# program was signed.
+include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../windows/sign.cmake)
+set(msi ${CPACK_PACKAGE_DIRECTORY}/${CPACK_MSI_FILE_NAME})
+make_msi(OUTPUT ${msi} VERSION ${CPACK_PACKAGE_VERSION} STAGED ${CPACK_TEMPORARY_DIRECTORY}
+         PRODUCT ${CPACK_SETUP_PRODUCT} MAKER ${CPACK_SETUP_MAKER} EPOCH ${CPACK_SOURCE_DATE_EPOCH})
+sign_for_release(${msi} "${CPACK_SETUP_PRODUCT} ${CPACK_PACKAGE_VERSION} Setup")
+message(STATUS "made ${msi}")

@@ -1,0 +1,41 @@
+# The Windows Installer package as Windows would run it, read from its
+# tables: Wine's msiexec neither elevates nor impersonates, and passes every
+# property on, so only the tables show whether the helper would run as
+# LocalSystem inside the install script, on install only, with the BUNDLE
+# the command line gave.
+find_program(MSIINFO msiinfo REQUIRED)
+function(table name result)
+    execute_process(COMMAND ${MSIINFO} export ${MSI} ${name} OUTPUT_VARIABLE rows
+                    COMMAND_ERROR_IS_FATAL ANY)
+    set(${result} "${rows}" PARENT_SCOPE)
+endfunction()
+# A macro, so that what the pattern captures reaches the caller.
+macro(expect what rows pattern)
+    if(NOT "${rows}" MATCHES "${pattern}")
+        message(SEND_ERROR "${what}: no row matches ${pattern}")
+    endif()
+endmacro()
+table(CustomAction actions)
+table(InstallExecuteSequence sequence)
+table(Property properties)
+
+# 3138: an executable from the Binary table (2), its exit status ignored
+# (64), deferred (1024), not impersonated (2048).
+expect("-y when BUNDLE is yes" "${actions}" "\nRecordBundleYes\t3138\tBundleAnswerHelper\t-y\t")
+expect("no argument otherwise" "${actions}" "\nRecordBundleNo\t3138\tBundleAnswerHelper\t\t")
+expect("its condition" "${sequence}"
+       "\nRecordBundleYes\tBUNDLE~=\"yes\" AND NOT REMOVE~=\"ALL\"\t([0-9]+)\n")
+set(yes_at ${CMAKE_MATCH_1})
+expect("its condition" "${sequence}"
+       "\nRecordBundleNo\tNOT BUNDLE~=\"yes\" AND NOT REMOVE~=\"ALL\"\t([0-9]+)\n")
+set(no_at ${CMAKE_MATCH_1})
+expect("InstallFiles" "${sequence}" "\nInstallFiles\t\t([0-9]+)\n")
+set(files_at ${CMAKE_MATCH_1})
+expect("InstallFinalize" "${sequence}" "\nInstallFinalize\t\t([0-9]+)\n")
+set(finalize_at ${CMAKE_MATCH_1})
+foreach(at IN ITEMS ${yes_at} ${no_at})
+    if(NOT (at GREATER files_at AND at LESS finalize_at))
+        message(SEND_ERROR "the helper runs at ${at}, outside InstallFiles (${files_at}) to InstallFinalize (${finalize_at})")
+    endif()
+endforeach()
+expect("BUNDLE is secure" "${properties}" "\nSecureCustomProperties\t([^\n]*;)?BUNDLE(;[^\n]*)?\n")

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# check_release_reproducible.sh PROJECT WORK: two clones of the last commit,
+# made apart in time and at different depths, build the same release bytes:
+# the archive, the setup program and the Windows Installer package.
+set -euo pipefail
+project=$1 work=$2
+rm -rf "$work"
+mkdir -p "$work"
+if ! git -C "$project" rev-parse --git-dir >/dev/null 2>&1; then
+    echo "not a git checkout: no commit to clone, nothing compared"
+    exit 0
+fi
+for clone in "$work/a" "$work/one/more/b"; do
+    git clone -q --no-hardlinks "$project" "$clone"
+    (cd "$clone" && cmake --preset windows-x86 -DBUILD_TESTING=OFF >/dev/null &&
+        cmake --build --preset windows-x86 >/dev/null &&
+        cpack --config build/windows-x86/CPackConfig.cmake -B "$clone/release" >/dev/null)
+    sleep 1.1 # so that the second clone's files are younger
+done
+failed=0
+for file in "$work"/a/release/*.zip "$work"/a/release/*.exe "$work"/a/release/*.msi; do
+    name=$(basename "$file")
+    if cmp -s "$file" "$work/one/more/b/release/$name"; then
+        echo "same bytes: $name"
+    else
+        echo "FAILED: $name differs between two clones" >&2
+        failed=1
+    fi
+done
+[ "$(ls "$work"/a/release/*.{zip,exe,msi} | wc -l)" = 3 ] || { echo "FAILED: not three files" >&2; failed=1; }
+exit $failed
