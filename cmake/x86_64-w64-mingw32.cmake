@@ -1,17 +1,5 @@
-# 64-bit Windows (x86_64) with mingw-w64, for what a 64-bit product builds:
-# the reader and its tests. The -posix compilers, because
-# GoogleTest needs std::mutex; everything links statically, so the programs
-# import nothing but system DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows (x86_64), for what a 64-bit product builds: the reader and
+# its tests.
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(mingw_target x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

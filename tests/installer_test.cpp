@@ -10,8 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <shlobj.h>
 
 using namespace std::string_literals;
@@ -128,8 +128,8 @@ std::vector<fs::path> helpers_left_behind()
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     std::vector<fs::path> left;
-    for (const fs::path &folder : {fs::temp_directory_path(), fs::path(windows) / "Temp",
-                                   fs::path(windows) / "Installer"}) {
+    for (const fs::path &folder :
+         {fs::temp_directory_path(), fs::path(windows) / "Temp", fs::path(windows) / "Installer"}) {
         std::error_code unreadable;
         for (fs::recursive_directory_iterator it(folder, unreadable), end; it != end;
              it.increment(unreadable)) {
@@ -176,6 +176,18 @@ void expect_installed()
     DWORD kib = 0;
     std::memcpy(&kib, size.bytes.data(), std::min(size.bytes.size(), sizeof kib));
     EXPECT_EQ(kib, installed_bytes / 1024) << installed_bytes << " bytes installed";
+}
+
+// A value that another program keeps beside the product's keys.
+const std::string edition = "Home\0"s;
+
+// After an uninstall: the answer's keys are gone, the neighbour stays.
+void expect_only_the_neighbour_left()
+{
+    EXPECT_EQ(key_status("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion"), ERROR_FILE_NOT_FOUND);
+    const StoredValue kept = read_value(product_key, "Edition");
+    EXPECT_EQ(kept.type, REG_SZ);
+    EXPECT_EQ(kept.bytes, edition);
 }
 
 // Nothing installed: no product key, uninstall entry or files.
@@ -236,16 +248,13 @@ TEST_F(Installer, InstallingAgainChangesTheAnswer)
 
 TEST_F(Installer, UninstallRemovesOnlyWhatSetupPutDown)
 {
-    write_value(product_key, "Edition", REG_SZ, "Home\0"s);
+    write_value(product_key, "Edition", REG_SZ, edition);
     EXPECT_EQ(run_setup("/BUNDLE=yes"), 0u);
     expect_answer(stored_yes);
     EXPECT_EQ(run_uninstaller(), 0u);
     EXPECT_FALSE(fs::exists(install_directory().parent_path()));
     EXPECT_EQ(key_status(uninstall_key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key_status("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion"), ERROR_FILE_NOT_FOUND);
-    const StoredValue edition = read_value(product_key, "Edition");
-    EXPECT_EQ(edition.type, REG_SZ);
-    EXPECT_EQ(edition.bytes, "Home\0"s);
+    expect_only_the_neighbour_left();
 }
 
 TEST_F(WindowsInstaller, BundlePropertyChoosesTheAnswer)
@@ -254,8 +263,12 @@ TEST_F(WindowsInstaller, BundlePropertyChoosesTheAnswer)
         const char *property;
         const std::string &stored;
     } cases[] = {
-        {"BUNDLE=yes", stored_yes}, {"BUNDLE=YES", stored_yes}, {"BUNDLE=Yes", stored_yes},
-        {"BUNDLE=no", stored_no},   {"", stored_no},            {"BUNDLE=maybe", stored_no},
+        {"BUNDLE=yes", stored_yes},
+        {"BUNDLE=YES", stored_yes},
+        {"BUNDLE=Yes", stored_yes},
+        {"BUNDLE=no", stored_no},
+        {"", stored_no},
+        {"BUNDLE=maybe", stored_no},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.property);
@@ -277,13 +290,10 @@ TEST_F(WindowsInstaller, MajorUpgradeRecordsTheNewAnswer)
 
 TEST_F(WindowsInstaller, UninstallRemovesOnlyWhatSetupPutDown)
 {
-    write_value(product_key, "Edition", REG_SZ, "Home\0"s);
+    write_value(product_key, "Edition", REG_SZ, edition);
     EXPECT_EQ(run_msiexec("BUNDLE=yes /qn /i"), 0u);
     expect_answer(stored_yes);
     EXPECT_EQ(run_msiexec("/qn /x"), 0u);
     EXPECT_FALSE(fs::exists(install_directory()));
-    EXPECT_EQ(key_status("SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion"), ERROR_FILE_NOT_FOUND);
-    const StoredValue edition = read_value(product_key, "Edition");
-    EXPECT_EQ(edition.type, REG_SZ);
-    EXPECT_EQ(edition.bytes, "Home\0"s);
+    expect_only_the_neighbour_left();
 }
