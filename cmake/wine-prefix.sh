@@ -1,6 +1,7 @@
 #!/bin/sh
 # wine-prefix.sh create|stop: make a fresh Wine prefix of $WINEARCH (win32 or
-# win64) at $WINEPREFIX and keep its wineserver running, or stop that server.
+# win64) at $WINEPREFIX and keep its wineserver running, with a virtual X
+# display at $DISPLAY for the setups that need one, or stop both.
 set -eu
 case "$1" in
 create)
@@ -14,6 +15,13 @@ create)
     fi
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
+    # Inno Setup's setups make their windows even when very silent.
+    if ! xdpyinfo >/dev/null 2>&1; then
+        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        echo $! >"$WINEPREFIX.display"
+        for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+        xdpyinfo >/dev/null 2>&1 || { echo "no X display at $DISPLAY: is it taken?" >&2; exit 1; }
+    fi
     wineboot --init
     # Only a 64-bit prefix has a syswow64.
     made=win32
@@ -33,6 +41,8 @@ create)
     ;;
 stop)
     wineserver -k 2>/dev/null || true
+    [ ! -f "$WINEPREFIX.display" ] || kill "$(cat "$WINEPREFIX.display")" 2>/dev/null || true
+    rm -f "$WINEPREFIX.display"
     ;;
 *)
     echo "usage: $0 create|stop" >&2

@@ -6,7 +6,7 @@
 set -euo pipefail
 project=$1 build=$2 version=$3
 zip=bundle-answer-$version-win32.zip setup=bundle-answer-$version-setup.exe
-msi=bundle-answer-$version-setup.msi
+msi=bundle-answer-$version-setup.msi inno=bundle-answer-$version-inno-setup.exe
 secrets=$(mktemp -d)
 out=$build/tests/release
 trap 'rm -rf "$secrets" "$out"' EXIT
@@ -67,8 +67,8 @@ grep -q 'encrypted: give its password with --password-file' "$secrets/why" ||
 expect_release() { # NAME signed|unsigned
     local release=$out/$1
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "$1: SHA256SUMS does not check"
-    [ "$(cut -d' ' -f3 "$release/SHA256SUMS" | sort | tr '\n' ' ')" = "$setup $msi $zip " ] ||
-        fail "$1: SHA256SUMS does not list the setup, the package and the archive"
+    [ "$(cut -d' ' -f3 "$release/SHA256SUMS" | sort | tr '\n' ' ')" = "$inno $setup $msi $zip " ] ||
+        fail "$1: SHA256SUMS does not list the two setups, the package and the archive"
     mkdir "$release/unpacked"
     (cd "$release/unpacked" && cmake -E tar xf "../$zip")
     local program=$release/unpacked/bundle-answer-$version-win32/bundle-answer.exe
@@ -81,14 +81,15 @@ expect_release() { # NAME signed|unsigned
     fi
     # The helper inside the package is the signed one too.
     msiinfo extract "$release/$msi" Binary.BundleAnswerHelper >"$release/helper.exe"
-    for file in "$program" "$release/$setup" "$release/$msi" "$release/helper.exe"; do
+    for file in "$program" "$release/$setup" "$release/$msi" "$release/helper.exe" \
+        "$release/$inno"; do
         quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$file" ||
             fail "$1: $(basename "$file") does not verify"
     done
     quiet osslsigncode remove-signature -in "$program" -out "$release/stripped.exe"
     cmp -s "$release/stripped.exe" "$build/bundle-answer.exe" ||
         fail "$1: without its signature, the program is not the one tested"
-    for file in "$setup" "$msi"; do
+    for file in "$setup" "$msi" "$inno"; do
         cp "$release/$file" "$release/tampered-$file"
         printf '\x01' | dd of="$release/tampered-$file" bs=1 seek=4096 conv=notrunc status=none
         ! quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$release/tampered-$file" ||

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# check_release_reproducible.sh PROJECT WORK: two clones of the last commit,
-# made apart in time and at different depths, build the same release bytes:
-# the archive, the setup program and the Windows Installer package.
+# check_release_reproducible.sh PROJECT WORK ISCC: two clones of the last
+# commit, made apart in time and at different depths, build the same release
+# bytes: the archive, the two setup programs and the Windows Installer
+# package. ISCC is the Inno Setup compiler that scripts/setup installed.
 set -euo pipefail
-project=$1 work=$2
+project=$1 work=$2 iscc=$3
 rm -rf "$work"
 mkdir -p "$work"
 if ! git -C "$project" rev-parse --git-dir >/dev/null 2>&1; then
@@ -12,7 +13,7 @@ if ! git -C "$project" rev-parse --git-dir >/dev/null 2>&1; then
 fi
 for clone in "$work/a" "$work/one/more/b"; do
     git clone -q --no-hardlinks "$project" "$clone"
-    (cd "$clone" && cmake --preset windows-x86 -DBUILD_TESTING=OFF >/dev/null &&
+    (cd "$clone" && cmake --preset windows-x86 -DBUILD_TESTING=OFF -DINNO_ISCC="$iscc" >/dev/null &&
         cmake --build --preset windows-x86 >/dev/null &&
         cpack --config build/windows-x86/CPackConfig.cmake -B "$clone/release" >/dev/null)
     sleep 1.1 # so that the second clone's files are younger
@@ -27,5 +28,5 @@ for file in "$work"/a/release/*.zip "$work"/a/release/*.exe "$work"/a/release/*.
         failed=1
     fi
 done
-[ "$(ls "$work"/a/release/*.{zip,exe,msi} | wc -l)" = 3 ] || { echo "FAILED: not three files" >&2; failed=1; }
+[ "$(ls "$work"/a/release/*.{zip,exe,msi} | wc -l)" = 4 ] || { echo "FAILED: not four files" >&2; failed=1; }
 exit $failed

@@ -1,6 +1,6 @@
-// The setup programs that carry bundle-answer, the NSIS one and the Windows
-// Installer package, run silently as deployment tools run them, and checked
-// by what they leave on the machine.
+// The setup programs that carry bundle-answer, the NSIS one, the Windows
+// Installer package and the Inno Setup one, run silently as deployment tools
+// run them, and checked by what they leave on the machine.
 
 #include "registry_checks.h"
 
@@ -117,6 +117,12 @@ std::string file_bytes(const fs::path &path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+DWORD run_inno_setup(const std::string &arguments)
+{
+    return run_to_completion('"' + beside_tests("package/" INNO_FILE_NAME).string() +
+                             "\" /VERYSILENT /SUPPRESSMSGBOXES " + arguments);
 }
 
 // Every copy of the helper where setup programs put theirs: the temporary
@@ -254,6 +260,58 @@ TEST_F(Installer, UninstallRemovesOnlyWhatSetupPutDown)
     EXPECT_EQ(run_uninstaller(), 0u);
     EXPECT_FALSE(fs::exists(install_directory().parent_path()));
     EXPECT_EQ(key_status(uninstall_key), ERROR_FILE_NOT_FOUND);
+    expect_only_the_neighbour_left();
+}
+
+// Nothing installed, by the Inno Setup program either.
+class InnoSetup : public Installer {
+  protected:
+    void TearDown() override
+    {
+        const fs::path uninstaller = install_directory() / "unins000.exe";
+        if (fs::exists(uninstaller))
+            run_to_completion('"' + uninstaller.string() + "\" /VERYSILENT /SUPPRESSMSGBOXES");
+        Installer::TearDown();
+    }
+};
+
+TEST_F(InnoSetup, TheOfferTaskChoosesTheAnswer)
+{
+    const struct {
+        const char *tasks;
+        const std::string &stored;
+    } cases[] = {
+        {"/TASKS=bundle", stored_yes},
+        {"", stored_no},
+        {"/TASKS=", stored_no},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tasks);
+        TearDown();
+        EXPECT_EQ(run_inno_setup(c.tasks), 0u);
+        expect_answer(c.stored);
+        expect_files_installed();
+    }
+}
+
+TEST_F(InnoSetup, ReinstallStartsFromAnUntickedOffer)
+{
+    EXPECT_EQ(run_inno_setup("/TASKS=bundle"), 0u);
+    expect_answer(stored_yes);
+    EXPECT_EQ(run_inno_setup(""), 0u);
+    expect_answer(stored_no);
+    expect_files_installed();
+}
+
+TEST_F(InnoSetup, UninstallRemovesOnlyWhatSetupPutDown)
+{
+    write_value(product_key, "Edition", REG_SZ, edition);
+    EXPECT_EQ(run_inno_setup("/TASKS=bundle"), 0u);
+    expect_answer(stored_yes);
+    EXPECT_EQ(run_to_completion('"' + (install_directory() / "unins000.exe").string() +
+                                "\" /VERYSILENT /SUPPRESSMSGBOXES"),
+              0u);
+    EXPECT_FALSE(fs::exists(install_directory()));
     expect_only_the_neighbour_left();
 }
 

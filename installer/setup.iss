@@ -1,0 +1,64 @@
+; The setup program of Brisolde made with Inno Setup 6: it offers the bundle
+; as a task, unticked, and hands the answer to bundle-answer.exe, which
+; records it in the registry.
+;
+; ISCC /DPRODUCT=Brisolde /DMAKER=Kelvaro /DVERSION=1.0.0 /DURL=https://...
+;      /DSTAGED=<folder of bundle-answer.exe, README.md, LICENSE>
+;      /DOUTPUT=<folder> /DOUTNAME=<file name without .exe> setup.iss
+;
+; Silent: setup.exe /VERYSILENT /SUPPRESSMSGBOXES /TASKS=bundle records "yes";
+; without /TASKS, or with /TASKS= (no task), the answer is "no".
+
+; ---- The offer: yours to fill in. The page shows each of these as it stands.
+#define OfferName "Example Offer"
+#define OfferPublisher "Example Publisher Ltd."
+#define OfferInstalls "a sample companion application"
+#define OfferTermsUrl "https://offer.example/terms"
+; The product, its maker, version and home page come from the build, which
+; names them once for every setup it makes.
+
+[Setup]
+AppId={{8F2B6D14-3C7A-4E95-B0D1-6A4E2C9F7B38}
+AppName={#PRODUCT}
+AppVersion={#VERSION}
+AppPublisher={#MAKER}
+AppPublisherURL={#URL}
+VersionInfoVersion={#VERSION}
+VersionInfoDescription={#PRODUCT} {#VERSION} Setup
+; Per machine, as an administrator, in the 32-bit Program Files.
+PrivilegesRequired=admin
+DefaultDirName={commonpf32}\{#MAKER}\{#PRODUCT}
+DisableProgramGroupPage=yes
+LicenseFile=LICENSE
+SourceDir={#STAGED}
+OutputDir={#OUTPUT}
+OutputBaseFilename={#OUTNAME}
+SolidCompression=yes
+; Every install starts from an unticked offer: nobody opts in by having
+; opted in once.
+UsePreviousTasks=no
+
+[Tasks]
+Name: bundle; Description: "Yes, install {#OfferName} as well"; Flags: unchecked; \
+    GroupDescription: "{#OfferName} from {#OfferPublisher} installs {#OfferInstalls}. \
+    Nothing of it is added unless you tick the box. Its terms: {#OfferTermsUrl}"
+
+[Files]
+Source: "README.md"; DestDir: "{app}"
+Source: "LICENSE"; DestDir: "{app}"
+; The helper only passes through the setup's own temporary folder.
+Source: "bundle-answer.exe"; DestDir: "{tmp}"; Flags: deleteafterinstall
+
+[Registry]
+; The answer's key goes on uninstall; each key above it only while empty.
+; The uninstaller takes these in reverse order: the answer's key first.
+Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}"; Flags: uninsdeletekeyifempty
+Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}\{#PRODUCT}"; Flags: uninsdeletekeyifempty
+Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}\{#PRODUCT}\CurrentVersion"; Flags: uninsdeletekeyifempty
+Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}\{#PRODUCT}\CurrentVersion\Configuration"; Flags: uninsdeletekey
+
+[Run]
+; Hidden and waited for; its exit status is always 0: the value is what it did.
+Filename: "{tmp}\bundle-answer.exe"; Parameters: "-y"; Tasks: bundle; \
+    Flags: runhidden waituntilterminated
+Filename: "{tmp}\bundle-answer.exe"; Tasks: not bundle; Flags: runhidden waituntilterminated
