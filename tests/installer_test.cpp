@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <shlobj.h>
@@ -203,6 +204,25 @@ class Installer : public FreshRegistry {
     {
         TearDown();
     }
+
+    struct SilentInstall {
+        const char *arguments;
+        const std::string &stored;
+    };
+    // Installs from nothing with each command line in turn, and checks what
+    // each one recorded and put down.
+    void expect_each_records(const std::vector<SilentInstall> &installs,
+                             const std::function<DWORD(const std::string &)> &install,
+                             void (*expect_put_down)())
+    {
+        for (const SilentInstall &each : installs) {
+            SCOPED_TRACE(each.arguments);
+            TearDown();
+            EXPECT_EQ(install(each.arguments), 0u);
+            expect_answer(each.stored);
+            expect_put_down();
+        }
+    }
     void TearDown() override
     {
         FreshRegistry::TearDown();
@@ -226,21 +246,12 @@ class WindowsInstaller : public Installer {
 
 TEST_F(Installer, SilentInstallRecordsTheAnswerGiven)
 {
-    const struct {
-        const char *arguments;
-        const std::string &stored;
-    } cases[] = {
-        {"/BUNDLE=yes", stored_yes},  {"/bundle=YES", stored_yes},
-        {"/BUNDLE=no", stored_no},    {"", stored_no},
-        {"/BUNDLE=maybe", stored_no},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.arguments);
-        TearDown();
-        EXPECT_EQ(run_setup(c.arguments), 0u);
-        expect_answer(c.stored);
-        expect_installed();
-    }
+    expect_each_records({{"/BUNDLE=yes", stored_yes},
+                         {"/bundle=YES", stored_yes},
+                         {"/BUNDLE=no", stored_no},
+                         {"", stored_no},
+                         {"/BUNDLE=maybe", stored_no}},
+                        run_setup, expect_installed);
 }
 
 TEST_F(Installer, InstallingAgainChangesTheAnswer)
@@ -277,21 +288,8 @@ class InnoSetup : public Installer {
 
 TEST_F(InnoSetup, TheOfferTaskChoosesTheAnswer)
 {
-    const struct {
-        const char *tasks;
-        const std::string &stored;
-    } cases[] = {
-        {"/TASKS=bundle", stored_yes},
-        {"", stored_no},
-        {"/TASKS=", stored_no},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.tasks);
-        TearDown();
-        EXPECT_EQ(run_inno_setup(c.tasks), 0u);
-        expect_answer(c.stored);
-        expect_files_installed();
-    }
+    expect_each_records({{"/TASKS=bundle", stored_yes}, {"", stored_no}, {"/TASKS=", stored_no}},
+                        run_inno_setup, expect_files_installed);
 }
 
 TEST_F(InnoSetup, ReinstallStartsFromAnUntickedOffer)
@@ -317,24 +315,15 @@ TEST_F(InnoSetup, UninstallRemovesOnlyWhatSetupPutDown)
 
 TEST_F(WindowsInstaller, BundlePropertyChoosesTheAnswer)
 {
-    const struct {
-        const char *property;
-        const std::string &stored;
-    } cases[] = {
-        {"BUNDLE=yes", stored_yes},
-        {"BUNDLE=YES", stored_yes},
-        {"BUNDLE=Yes", stored_yes},
-        {"BUNDLE=no", stored_no},
-        {"", stored_no},
-        {"BUNDLE=maybe", stored_no},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.property);
-        TearDown();
-        EXPECT_EQ(run_msiexec(std::string(c.property) + " /qn /i"), 0u);
-        expect_answer(c.stored);
-        expect_files_installed();
-    }
+    expect_each_records(
+        {{"BUNDLE=yes", stored_yes},
+         {"BUNDLE=YES", stored_yes},
+         {"BUNDLE=Yes", stored_yes},
+         {"BUNDLE=no", stored_no},
+         {"", stored_no},
+         {"BUNDLE=maybe", stored_no}},
+        [](const std::string &property) { return run_msiexec(property + " /qn /i"); },
+        expect_files_installed);
 }
 
 TEST_F(WindowsInstaller, MajorUpgradeRecordsTheNewAnswer)
