@@ -3,8 +3,7 @@
 # Wine in a 32-bit prefix of the build tree's own, and signs it when the
 # program was signed.
 include(${CMAKE_CURRENT_LIST_DIR}/../windows/sign.cmake)
-file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../cmake/wine.env wine_environment REGEX "^[A-Z]")
-set(wine env ${wine_environment} WINEPREFIX=${CPACK_INNO_PREFIX} WINEARCH=win32)
+set(wine env ${CPACK_WINE_ENVIRONMENT} WINEPREFIX=${CPACK_INNO_PREFIX} WINEARCH=win32)
 # No pipe of ours may reach the services that a prefix's first program starts:
 # they outlive it, and whoever reads that pipe would wait for them.
 set(detached INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE /dev/null)
@@ -19,7 +18,7 @@ endfunction()
 windows_path(${CPACK_TEMPORARY_DIRECTORY} staged)
 windows_path(${CPACK_PACKAGE_DIRECTORY} output)
 windows_path(${CPACK_INNO_SCRIPT} script)
-execute_process(COMMAND ${wine} wine ${CPACK_INNO_ISCC} /Q
+execute_process(COMMAND ${wine} ${CPACK_WINE_COMMAND} ${CPACK_INNO_ISCC} /Q
                         /DPRODUCT=${CPACK_SETUP_PRODUCT} /DMAKER=${CPACK_SETUP_MAKER}
                         /DVERSION=${CPACK_PACKAGE_VERSION} /DURL=${CPACK_PACKAGE_HOMEPAGE_URL}
                         /DSTAGED=${staged} /DOUTPUT=${output} /DOUTNAME=${CPACK_INNO_FILE_NAME}
@@ -30,5 +29,5 @@ set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INNO_FILE_NAME}.exe)
 if(failed OR NOT EXISTS ${setup})
     message(FATAL_ERROR "ISCC could not make ${setup}: ${iscc_says}")
 endif()
-sign_for_release(${setup} "${CPACK_SETUP_PRODUCT} ${CPACK_PACKAGE_VERSION} Setup")
+sign_for_release(${setup} "${CPACK_SETUP_DESCRIPTION}")
 message(STATUS "made ${setup}")

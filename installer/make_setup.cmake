@@ -14,5 +14,5 @@ execute_process(COMMAND ${CPACK_SETUP_MAKENSIS} -V2 -WX -NOCD
 if(failed)
     message(FATAL_ERROR "makensis could not make ${setup}")
 endif()
-sign_for_release(${setup} "${CPACK_SETUP_PRODUCT} ${CPACK_PACKAGE_VERSION} Setup")
+sign_for_release(${setup} "${CPACK_SETUP_DESCRIPTION}")
 message(STATUS "made ${setup}")
