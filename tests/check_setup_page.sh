@@ -1,13 +1,44 @@
 #!/usr/bin/env bash
-# check_setup_page.sh SETUP WORK [PICTURE]: the setup program's offer page as a person
-# uses it, by the keyboard, on a virtual X display, in a 64-bit Wine prefix
-# of its own under WORK. An untouched box records "no"; a box ticked by its
-# access key records "yes", also after Back and Next; /BUNDLE=yes starts
-# with the box ticked. Every step waits for the window to change and settle,
-# so a slow machine is only slower. With PICTURE, the untouched offer page is
-# saved there as a PNG image (scripts/screenshot-installer).
+# check_setup_page.sh nsis|inno SETUP WORK [PICTURE]: the offer of an NSIS or
+# Inno Setup program as a person uses it, by the keyboard, on a virtual X
+# display, in a 64-bit Wine prefix of its own under WORK. An untouched offer
+# records "no", a chosen one "yes". Every step waits for the window to change
+# and settle, so a slow machine is only slower. With PICTURE, the offer as it
+# first appears is saved there as a PNG image (scripts/screenshot-installer).
 set -euo pipefail
-setup=$1 work=$2 picture=${3-}
+engine=$1 setup=$2 work=$3 picture=${4-}
+
+# Per engine: the window's title, the keys that lead to the offer, those that
+# install from there and the one that finishes, what a case must undo so that
+# the next one sees the same pages, and the cases: the setup's arguments, the
+# keys pressed at the offer, and the answer recorded.
+case $engine in
+nsis)
+    title='^Brisolde .* Setup$'
+    to_offer='alt+n alt+a' # Next, I Agree
+    install=alt+i finish=alt+f
+    uninstaller=
+    cases='||no
+|alt+y|yes
+|alt+y alt+b alt+a|yes
+|alt+y alt+y|no
+/BUNDLE=yes|alt+b alt+a|yes'
+    ;;
+inno)
+    title='^Setup - Brisolde '
+    to_offer='alt+a space alt+n alt+n' # accept the licence, Next, Next past the folder
+    install='alt+n alt+i' finish=alt+f
+    # Once installed, the setup skips the folder page: each case uninstalls.
+    uninstaller='C:\Program Files (x86)\Kelvaro\Brisolde\unins000.exe'
+    cases='||no
+|space|yes'
+    ;;
+*)
+    echo "usage: check_setup_page.sh nsis|inno SETUP WORK [PICTURE]" >&2
+    exit 2
+    ;;
+esac
+
 rm -rf "$work"
 mkdir -p "$work"
 export WINEPREFIX=$work/prefix WINEARCH=win64
@@ -40,25 +71,33 @@ settle() { # WINDOW BEFORE
     return 1
 }
 
-# Starts the setup with ARGUMENTS, presses KEYS one by one, each once the
-# last has taken effect, and then FINISH until the setup has ended: the
-# pages that install come and go at their own pace.
-use_setup() { # "ARGUMENTS" FINISH KEY...
+# Starts the setup with ARGUMENTS and waits for its first page.
+start_setup() { # ARGUMENTS
+    # shellcheck disable=SC2086
     wine "$setup" $1 >/dev/null 2>&1 &
-    local setup_process=$! finish=$2 window= key before
-    shift 2
+    setup_process=$! window=
     for _ in $(seq 600); do
-        window=$(xdotool search --name '^Brisolde .* Setup$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+        window=$(xdotool search --name "$title" 2>/dev/null | head -1) && [ -n "$window" ] && break
         sleep 0.2
     done
-    [ -n "$window" ] || { fail "the setup window never appeared"; return; }
-    settle "$window" "" || { fail "the first page never settled"; return; }
+    [ -n "$window" ] || { fail "the setup window never appeared"; return 1; }
+    settle "$window" "" || { fail "the first page never settled"; return 1; }
+}
+
+# Presses each KEY once the last has taken effect.
+press() { # KEY...
+    local key before
     for key in "$@"; do
         before=$(appearance "$window")
         xdotool windowfocus --sync "$window" key "$key"
-        settle "$window" "$before" || { fail "nothing changed after $key"; return; }
-        [ "$key" != "${picture_after-}" ] || xwd -silent -id "$window" -out "$work/page.xwd"
+        settle "$window" "$before" || { fail "nothing changed after $key"; return 1; }
     done
+}
+
+# Presses the finish key until the setup has ended: the pages that install
+# come and go at their own pace.
+finish_setup() {
+    local before
     for _ in $(seq 60); do
         kill -0 "$setup_process" 2>/dev/null || break
         xdotool windowfocus --sync "$window" key "$finish" 2>/dev/null || true
@@ -74,21 +113,22 @@ answer() {
         awk '$1 == "bundle_reg_data" { print $2 ":" $3 }'
 }
 
-# Next, I Agree, then the offer page: ARGUMENTS, what is done there, and the answer.
-picture_after=alt+a
 while IFS='|' read -r arguments keys expected; do
     wine reg delete 'HKLM\SOFTWARE\Kelvaro' /f /reg:32 >/dev/null 2>&1 || true
     # shellcheck disable=SC2086
-    use_setup "$arguments" alt+f alt+n alt+a $keys alt+i
+    if start_setup "$arguments" && press $to_offer; then
+        [ -z "$picture" ] || [ -e "$work/page.xwd" ] || xwd -silent -id "$window" -out "$work/page.xwd"
+        # shellcheck disable=SC2086
+        press $keys $install && finish_setup
+    fi
     [ "$(answer)" = "REG_SZ:$expected" ] ||
-        fail "setup $arguments, then $keys on the offer page: recorded '$(answer)', not $expected"
-    picture_after=
-done <<'CASES'
-||no
-|alt+y|yes
-|alt+y alt+b alt+a|yes
-|alt+y alt+y|no
-/BUNDLE=yes|alt+b alt+a|yes
-CASES
+        fail "setup $arguments, then $keys at the offer: recorded '$(answer)', not $expected"
+    # A case that went wrong leaves its setup behind.
+    wineserver -k 2>/dev/null || true
+    if [ -n "$uninstaller" ]; then
+        wine "$uninstaller" /VERYSILENT /SUPPRESSMSGBOXES >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+done <<<"$cases"
 [ -z "$picture" ] || convert "xwd:$work/page.xwd" "$picture"
 exit $failed
