@@ -46,8 +46,9 @@ Name: bundle; Description: "Yes, install {#OfferName} as well"; Flags: unchecked
 [Files]
 Source: "README.md"; DestDir: "{app}"
 Source: "LICENSE"; DestDir: "{app}"
-; The helper only passes through the setup's own temporary folder.
-Source: "bundle-answer.exe"; DestDir: "{tmp}"; Flags: deleteafterinstall
+; The helper only passes through the setup's own temporary folder. Stored
+; as it is, so that anyone can find the signed program's bytes in the setup.
+Source: "bundle-answer.exe"; DestDir: "{tmp}"; Flags: deleteafterinstall nocompression
 
 [Registry]
 ; The answer's key goes on uninstall; each key above it only while empty.

@@ -79,8 +79,12 @@ expect_release() { # NAME signed|unsigned
         cmp -s "$program" "$build/bundle-answer.exe" || fail "$1: not the tested program"
         return
     fi
-    # The helper inside the package is the signed one too.
+    # The helper inside the package is the signed one too, and so is the one
+    # that the Inno setup stores as it is.
     msiinfo extract "$release/$msi" Binary.BundleAnswerHelper >"$release/helper.exe"
+    bytes() { od -An -v -tx1 "$1" | tr -d '\n'; }
+    grep -qF -f <(bytes "$program") <(bytes "$release/$inno") ||
+        fail "$1: the Inno setup does not hold the signed program"
     for file in "$program" "$release/$setup" "$release/$msi" "$release/helper.exe" \
         "$release/$inno"; do
         quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$file" ||
