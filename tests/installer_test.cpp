@@ -126,6 +126,17 @@ DWORD run_inno_setup(const std::string &arguments)
                              "\" /VERYSILENT /SUPPRESSMSGBOXES " + arguments);
 }
 
+fs::path inno_uninstaller()
+{
+    return install_directory() / "unins000.exe";
+}
+
+DWORD run_inno_uninstaller()
+{
+    return run_to_completion('"' + inno_uninstaller().string() +
+                             "\" /VERYSILENT /SUPPRESSMSGBOXES");
+}
+
 // Every copy of the helper where setup programs put theirs: the temporary
 // folders and Windows Installer's own, by its name or, under any name (the
 // package's custom action writes it as MSI*.tmp), by its bytes.
@@ -279,9 +290,8 @@ class InnoSetup : public Installer {
   protected:
     void TearDown() override
     {
-        const fs::path uninstaller = install_directory() / "unins000.exe";
-        if (fs::exists(uninstaller))
-            run_to_completion('"' + uninstaller.string() + "\" /VERYSILENT /SUPPRESSMSGBOXES");
+        if (fs::exists(inno_uninstaller()))
+            run_inno_uninstaller();
         Installer::TearDown();
     }
 };
@@ -306,9 +316,7 @@ TEST_F(InnoSetup, UninstallRemovesOnlyWhatSetupPutDown)
     write_value(product_key, "Edition", REG_SZ, edition);
     EXPECT_EQ(run_inno_setup("/TASKS=bundle"), 0u);
     expect_answer(stored_yes);
-    EXPECT_EQ(run_to_completion('"' + (install_directory() / "unins000.exe").string() +
-                                "\" /VERYSILENT /SUPPRESSMSGBOXES"),
-              0u);
+    EXPECT_EQ(run_inno_uninstaller(), 0u);
     EXPECT_FALSE(fs::exists(install_directory()));
     expect_only_the_neighbour_left();
 }
