@@ -40,8 +40,9 @@ UsePreviousTasks=no
 
 [Tasks]
 Name: bundle; Description: "Yes, install {#OfferName} as well"; Flags: unchecked; \
-    GroupDescription: "{#OfferName} from {#OfferPublisher} installs {#OfferInstalls}. \
-    Nothing of it is added unless you tick the box. Its terms: {#OfferTermsUrl}"
+    GroupDescription: "{#PRODUCT} can be installed together with {#OfferName} from \
+    {#OfferPublisher}, which installs {#OfferInstalls}. Nothing of it is added unless you \
+    tick the box below. Read the terms of {#OfferName}: {#OfferTermsUrl}"
 
 [Files]
 Source: "README.md"; DestDir: "{app}"
