@@ -9,14 +9,14 @@ set -euo pipefail
 engine=$1 setup=$2 work=$3 picture=${4-}
 
 # Per engine: the window's title, the keys that lead to the offer, those that
-# install from there and the one that finishes, what a case must undo so that
-# the next one sees the same pages, and the cases: the setup's arguments, the
-# keys pressed at the offer, and the answer recorded.
+# install from there, what a case must undo so that the next one sees the
+# same pages, and the cases: the setup's arguments, the keys pressed at the
+# offer, and the answer recorded.
 case $engine in
 nsis)
     title='^Brisolde .* Setup$'
     to_offer='alt+n alt+a' # Next, I Agree
-    install=alt+i finish=alt+f
+    install=alt+i
     uninstaller=
     cases='||no
 |alt+y|yes
@@ -27,7 +27,7 @@ nsis)
 inno)
     title='^Setup - Brisolde '
     to_offer='alt+a space alt+n alt+n' # accept the licence, Next, Next past the folder
-    install='alt+n alt+i' finish=alt+f
+    install='alt+n alt+i'
     # Once installed, the setup skips the folder page: each case uninstalls.
     uninstaller='C:\Program Files (x86)\Kelvaro\Brisolde\unins000.exe'
     cases='||no
@@ -94,13 +94,13 @@ press() { # KEY...
     done
 }
 
-# Presses the finish key until the setup has ended: the pages that install
-# come and go at their own pace.
+# Presses Alt+F, Finish in both engines, until the setup has ended: the
+# pages that install come and go at their own pace.
 finish_setup() {
     local before
     for _ in $(seq 60); do
         kill -0 "$setup_process" 2>/dev/null || break
-        xdotool windowfocus --sync "$window" key "$finish" 2>/dev/null || true
+        xdotool windowfocus --sync "$window" key alt+f 2>/dev/null || true
         before=$(appearance "$window")
         settle "$window" "$before" || true
     done
