@@ -1,14 +1,8 @@
 #include "configuration_key.h"
 
+#include "answer_location.h"
+
 #include <string.h>
-
-namespace {
-
-constexpr char configuration_key_path[] =
-    "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
-constexpr char bundle_answer_value_name[] = "bundle_reg_data";
-
-} // namespace
 
 bool open_configuration_key(HKEY *key)
 {
