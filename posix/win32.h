@@ -2,11 +2,13 @@
 
 // The part of the Win32 API that bundle-answer and its tests use, for systems
 // without Windows: the registry calls, backed by a directory tree (see
-// README.md), and the runtime's _stricmp. Types, values and codes are the
+// docs/maintaining.md), the runtime's _stricmp, and the process token that
+// the reader asks whether the registry is virtualized (never, here). Types, values and codes are the
 // Windows ones, so callers compile unchanged on both.
 
 #include <cstdint>
 
+using BOOL = int;
 using BYTE = unsigned char;
 using DWORD = std::uint32_t;
 using LONG = std::int32_t;
@@ -15,6 +17,9 @@ using LPBYTE = BYTE *;
 using LPDWORD = DWORD *;
 using LPCSTR = const char *;
 using LPSTR = char *;
+using HANDLE = void *;
+using PHANDLE = HANDLE *;
+using LPVOID = void *;
 
 struct HKEY__;
 using HKEY = HKEY__ *;
@@ -70,6 +75,15 @@ LONG RegSetValueExA(HKEY key, LPCSTR value_name, DWORD reserved, DWORD type, con
 LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD size);
 LONG RegCloseKey(HKEY key);
+
+constexpr DWORD TOKEN_QUERY = 0x0008;
+enum TOKEN_INFORMATION_CLASS { TokenVirtualizationEnabled = 24 };
+HANDLE GetCurrentProcess();
+// Fails: there is no token, and no registry virtualization to report.
+BOOL OpenProcessToken(HANDLE process, DWORD desired, PHANDLE token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS information_class, LPVOID information,
+                         DWORD length, LPDWORD returned);
+BOOL CloseHandle(HANDLE handle);
 
 // Compares whole strings, folding only the letters A to Z, as the Windows
 // runtime does in its default locale.

@@ -1,12 +1,10 @@
 #include "bundle_answer_reader.h"
 
+#include "answer_location.h"
+
 #include <string.h>
 
 namespace {
-
-constexpr char configuration_key_path[] =
-    "SOFTWARE\\Kelvaro\\Brisolde\\CurrentVersion\\Configuration";
-constexpr char bundle_answer_value_name[] = "bundle_reg_data";
 
 // Exactly what the helper writes: the text and its NUL.
 bool holds(const char *data, DWORD size, const char *answer)
@@ -14,10 +12,29 @@ bool holds(const char *data, DWORD size, const char *answer)
     return size == strlen(answer) + 1 && memcmp(data, answer, size) == 0;
 }
 
+// A 32-bit process without a manifest that names its execution level, run
+// by a standard user under UAC, reads HKLM\Software merged with that user's
+// VirtualStore, where any process of the user can plant a "yes".
+bool registry_virtualized()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD enabled = 0;
+    DWORD size;
+    // Fails where Windows has no virtualization to ask about (before Vista).
+    const BOOL known =
+        GetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled, &size);
+    CloseHandle(token);
+    return known && enabled != 0;
+}
+
 } // namespace
 
 enum bundle_answer read_bundle_answer(void)
 {
+    if (registry_virtualized())
+        return bundle_answer_not_recorded;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, configuration_key_path, 0,
                       KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)

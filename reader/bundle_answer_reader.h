@@ -27,7 +27,10 @@ enum bundle_answer {
 // 32-bit and 64-bit products agree.
 // Only "yes" or "no" with its terminating NUL, nothing before or after it,
 // counts as an answer: another type, another text or letter case, a missing
-// NUL or anything longer is not recorded.
+// NUL or anything longer is not recorded. So is everything a process reads
+// while Windows virtualizes its registry: what it would read is partly the
+// user's own. A product that reads the answer carries a manifest with a
+// requestedExecutionLevel, which turns virtualization off.
 enum bundle_answer read_bundle_answer(void);
 
 #ifdef __cplusplus

@@ -4,6 +4,7 @@
 // one view. Asking for any other view would move the answer away from the
 // 32-bit readers of the key.
 
+#include "bundle_answer_reader.h"
 #include "registry_checks.h"
 
 #include <gtest/gtest.h>
@@ -45,4 +46,29 @@ TEST_F(RegistryView, SixtyFourBitReadersFindTheAnswerInThe32BitView)
             EXPECT_EQ(open_64bit_view("SOFTWARE\\Kelvaro", &key), ERROR_FILE_NOT_FOUND);
         }
     }
+}
+
+// A process whose registry Windows virtualizes may read a "yes" that the
+// user planted in their VirtualStore: the reader believes none of it.
+TEST_F(RegistryView, AVirtualizedReaderFindsNoAnswer)
+{
+    expect_quiet_success(run_bundle_answer({"-y"}));
+    HANDLE token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_ADJUST_DEFAULT, &token));
+    DWORD enabled = 1;
+    DWORD size;
+    SetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled);
+    const bool virtualized =
+        GetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled, &size) &&
+        enabled;
+    if (virtualized) {
+        EXPECT_EQ(read_bundle_answer(), bundle_answer_not_recorded);
+    }
+    enabled = 0;
+    SetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled);
+    CloseHandle(token);
+    EXPECT_EQ(read_bundle_answer(), bundle_answer_yes);
+    if (!virtualized)
+        GTEST_SKIP() << (running_under_wine() ? "Wine does not virtualize the registry"
+                                              : "this token may not be virtualized (elevated?)");
 }
