@@ -2,7 +2,7 @@
 # program beside it, from the very files staged for it, with ISCC.exe under
 # Wine in a 32-bit prefix of the build tree's own, and signs it when the
 # program was signed.
-include(${CMAKE_CURRENT_LIST_DIR}/../windows/sign.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/sign.cmake)
 set(wine env ${CPACK_WINE_ENVIRONMENT} WINEPREFIX=${CPACK_INNO_PREFIX} WINEARCH=win32)
 # No pipe of ours may reach the services that a prefix's first program starts:
 # they outlive it, and whoever reads that pipe would wait for them.
@@ -19,7 +19,8 @@ windows_path(${CPACK_TEMPORARY_DIRECTORY} staged)
 windows_path(${CPACK_PACKAGE_DIRECTORY} output)
 windows_path(${CPACK_INNO_SCRIPT} script)
 execute_process(COMMAND ${wine} ${CPACK_WINE_COMMAND} ${CPACK_INNO_ISCC} /Q
-                        /DPRODUCT=${CPACK_SETUP_PRODUCT} /DMAKER=${CPACK_SETUP_MAKER}
+                        /DPRODUCT=${CPACK_EXAMPLE_PRODUCT} /DMAKER=${CPACK_EXAMPLE_MAKER}
+                        "/DANSWER_KEY=${CPACK_ANSWER_KEY}"
                         /DVERSION=${CPACK_PACKAGE_VERSION} /DURL=${CPACK_PACKAGE_HOMEPAGE_URL}
                         /DSTAGED=${staged} /DOUTPUT=${output} /DOUTNAME=${CPACK_INNO_FILE_NAME}
                         ${script}
@@ -29,5 +30,5 @@ set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INNO_FILE_NAME}.exe)
 if(failed OR NOT EXISTS ${setup})
     message(FATAL_ERROR "ISCC could not make ${setup}: ${iscc_says}")
 endif()
-sign_for_release(${setup} "${CPACK_SETUP_DESCRIPTION}")
+sign_for_release(${setup} "${CPACK_SETUPS_DESCRIPTION}")
 message(STATUS "made ${setup}")

@@ -2,9 +2,10 @@
 # package beside it, from the very files staged for it, and signs it when the
 # program was signed.
 include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/../windows/sign.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/sign.cmake)
 set(msi ${CPACK_PACKAGE_DIRECTORY}/${CPACK_MSI_FILE_NAME})
 make_msi(OUTPUT ${msi} VERSION ${CPACK_PACKAGE_VERSION} STAGED ${CPACK_TEMPORARY_DIRECTORY}
-         PRODUCT ${CPACK_SETUP_PRODUCT} MAKER ${CPACK_SETUP_MAKER} EPOCH ${CPACK_SOURCE_DATE_EPOCH})
-sign_for_release(${msi} "${CPACK_SETUP_DESCRIPTION}")
+         PRODUCT ${CPACK_EXAMPLE_PRODUCT} MAKER ${CPACK_EXAMPLE_MAKER}
+         ANSWER_KEY ${CPACK_ANSWER_KEY} EPOCH ${CPACK_SOURCE_DATE_EPOCH})
+sign_for_release(${msi} "${CPACK_SETUPS_DESCRIPTION}")
 message(STATUS "made ${msi}")

@@ -1,5 +1,5 @@
-# make_msi(OUTPUT VERSION STAGED PRODUCT MAKER EPOCH): builds the Windows
-# Installer package from setup.wxs and the files staged for the release.
+# make_msi(OUTPUT VERSION STAGED PRODUCT MAKER ANSWER_KEY EPOCH): builds the
+# Windows Installer package from setup.wxs and the files staged for the release.
 # wixl writes most of it; the rows it leaves out (msi_rows.xsl lists them)
 # are added with msibuild. The package's codes are made from its version, and
 # its times are EPOCH's, so the same sources give the same bytes.
@@ -11,7 +11,7 @@ find_program(XSLTPROC xsltproc REQUIRED)
 find_program(FAKETIME faketime REQUIRED)
 
 function(make_msi)
-    cmake_parse_arguments(PARSE_ARGV 0 msi "" "OUTPUT;VERSION;STAGED;PRODUCT;MAKER;EPOCH" "")
+    cmake_parse_arguments(PARSE_ARGV 0 msi "" "OUTPUT;VERSION;STAGED;PRODUCT;MAKER;ANSWER_KEY;EPOCH" "")
     set(namespace 9F0C5A3E-6B2D-4E71-8C4A-3D1E5B7F2A90)
     string(UUID product_code NAMESPACE ${namespace} NAME "ProductCode ${msi_VERSION}" TYPE SHA1 UPPER)
     string(UUID package_code NAMESPACE ${namespace}
@@ -27,11 +27,12 @@ function(make_msi)
     set(Maker ${msi_MAKER})
     set(Version ${msi_VERSION})
     set(ProductCode ${product_code})
+    set(AnswerKey ${msi_ANSWER_KEY})
     # wixl takes only relative paths: it runs in the staged folder.
     set(Program bundle-answer.exe)
     set(Readme README.md)
     set(License LICENSE)
-    foreach(name Product Maker Version ProductCode Program Readme License)
+    foreach(name Product Maker Version ProductCode AnswerKey Program Readme License)
         string(REPLACE "$(var.${name})" "${${name}}" source "${source}")
     endforeach()
     get_filename_component(work ${msi_OUTPUT} DIRECTORY)

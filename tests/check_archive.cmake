@@ -31,10 +31,10 @@ if(NOT readme MATCHES "bundle_reg_data" OR readme MATCHES "scripts/test")
 endif()
 message(STATUS "${archive}: ${listing}")
 
-# The setup program made with it carries the project's version and asks for
-# the administrator rights that writing HKLM takes.
+# The NSIS setup made with it carries the project's version and asks for the
+# administrator rights that writing HKLM takes.
 include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
-set(setup ${BUILD_DIR}/package/${SETUP})
+set(setup ${BUILD_DIR}/package/${NSIS_SETUP})
 expect_resources(${setup} "FILEVERSION ${VERSION_NUMBERS}\n"
                           "VALUE \"ProductVersion\", \"${VERSION}\"\n")
 file(STRINGS ${setup} manifest REGEX "<requestedExecutionLevel [^>]*>")

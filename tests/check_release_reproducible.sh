@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# check_release_reproducible.sh PROJECT WORK ISCC: two clones of the last
-# commit, made apart in time and at different depths, build the same release
-# bytes: the archive, the two setup programs and the Windows Installer
-# package. ISCC is the Inno Setup compiler that scripts/setup installed.
+# check_release_reproducible.sh PROJECT WORK ISCC MAKENSIS: two clones of the
+# last commit, made apart in time and at different depths, build the same
+# release bytes: the archive, the NSIS and the Inno setups and the Windows
+# Installer package. ISCC and MAKENSIS are the compilers scripts/setup installed.
 set -euo pipefail
-project=$1 work=$2 iscc=$3
+project=$1 work=$2 iscc=$3 makensis=$4
 rm -rf "$work"
 mkdir -p "$work"
 if ! git -C "$project" rev-parse --git-dir >/dev/null 2>&1; then
@@ -13,7 +13,8 @@ if ! git -C "$project" rev-parse --git-dir >/dev/null 2>&1; then
 fi
 for clone in "$work/a" "$work/one/more/b"; do
     git clone -q --no-hardlinks "$project" "$clone"
-    (cd "$clone" && cmake --preset windows-x86 -DBUILD_TESTING=OFF -DINNO_ISCC="$iscc" >/dev/null &&
+    (cd "$clone" && cmake --preset windows-x86 -DBUILD_TESTING=OFF -DBUNDLE_ANSWER_SETUPS=ON \
+        -DINNO_ISCC="$iscc" -DMAKENSIS="$makensis" >/dev/null &&
         cmake --build --preset windows-x86 >/dev/null &&
         cpack --config build/windows-x86/CPackConfig.cmake -B "$clone/release" >/dev/null)
     sleep 1.1 # so that the second clone's files are younger

@@ -1,0 +1,65 @@
+# The setups' tests: each engine's setup installed, reinstalled and removed
+# silently in both Wine prefixes, its offer used by the keyboard, and the
+# release made, signed and made again. Their sources are in tests/.
+set(tests_dir ${PROJECT_SOURCE_DIR}/tests)
+set(work_dir ${PROJECT_BINARY_DIR}/tests)
+set(package_dir ${PROJECT_BINARY_DIR}/package)
+set(program $<TARGET_FILE:bundle-answer>)
+set(version_numbers "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, 0")
+
+add_executable(installer_tests ${tests_dir}/installer_test.cpp)
+target_link_libraries(installer_tests PRIVATE test_support GTest::gtest_main project_warnings
+                      shell32)
+target_compile_definitions(installer_tests PRIVATE
+    NSIS_SETUP_FILE_NAME="${CPACK_NSIS_SETUP_FILE_NAME}"
+    MSI_FILE_NAME="${CPACK_MSI_FILE_NAME}"
+    INNO_SETUP_FILE_NAME="${CPACK_INNO_FILE_NAME}.exe"
+    HOMEPAGE_URL="${PROJECT_HOMEPAGE_URL}")
+foreach(arch display IN ZIP_LISTS WINE_ARCHITECTURES WINE_TEST_DISPLAYS)
+    gtest_add_tests(TARGET installer_tests TEST_PREFIX ${arch}. TEST_LIST installer)
+    set_tests_properties(${installer} PROPERTIES
+        ENVIRONMENT "WINEPREFIX=${PROJECT_BINARY_DIR}/wine-${arch};DISPLAY=${display}"
+        FIXTURES_REQUIRED "wine_${arch};release_package;msi_upgrade" RESOURCE_LOCK wine_${arch}
+        SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+endforeach()
+
+# cpack makes the archive and the three setups into the build tree's package/.
+add_test(NAME release_archive COMMAND ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND}
+    -DBUILD_DIR=${PROJECT_BINARY_DIR} -DNAME=${archive_name}
+    -DPROGRAM=${program} -DNSIS_SETUP=${CPACK_NSIS_SETUP_FILE_NAME} -DWINDRES=${CMAKE_RC_COMPILER}
+    -DVERSION=${PROJECT_VERSION} "-DVERSION_NUMBERS=${version_numbers}"
+    -P ${tests_dir}/check_archive.cmake)
+set_tests_properties(release_archive PROPERTIES FIXTURES_SETUP release_package RESOURCE_LOCK cpack)
+add_test(NAME release_reproducible COMMAND ${tests_dir}/check_release_reproducible.sh
+    ${PROJECT_SOURCE_DIR} ${work_dir}/release-reproducible ${INNO_ISCC} ${MAKENSIS})
+set_tests_properties(release_reproducible PROPERTIES TIMEOUT 600)
+add_test(NAME release_signing COMMAND env WINEPREFIX=${PROJECT_BINARY_DIR}/wine-win32
+    ${WINE_ENVIRONMENT} ${tests_dir}/check_release.sh
+    ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${PROJECT_VERSION})
+set_tests_properties(release_signing PROPERTIES FIXTURES_REQUIRED wine_win32
+    RESOURCE_LOCK "cpack;wine_win32" TIMEOUT 600)
+
+# The Windows Installer package again, one patch version up.
+math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
+add_test(NAME msi_upgrade_package COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+    -DWORK=${work_dir}/upgrade -DPROGRAM=${program} -DREADME=${CMAKE_CURRENT_BINARY_DIR}/README.md
+    -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch}
+    -DPRODUCT=${EXAMPLE_PRODUCT} -DMAKER=${EXAMPLE_MAKER} -DANSWER_KEY=${ANSWER_KEY}
+    -P ${tests_dir}/make_upgrade_msi.cmake)
+set_tests_properties(msi_upgrade_package PROPERTIES FIXTURES_SETUP msi_upgrade)
+# What Windows enforces and Wine does not, read from the package's tables.
+add_test(NAME msi_tables COMMAND ${CMAKE_COMMAND} -DMSI=${package_dir}/${CPACK_MSI_FILE_NAME}
+    -P ${tests_dir}/check_msi_tables.cmake)
+set_tests_properties(msi_tables PROPERTIES FIXTURES_REQUIRED release_package)
+
+# Each setup's offer, used by the keyboard on a display of its own, in a
+# 64-bit prefix of its own.
+foreach(engine_setup nsis:${CPACK_NSIS_SETUP_FILE_NAME} inno:${CPACK_INNO_FILE_NAME}.exe)
+    string(REPLACE ":" ";" engine_setup ${engine_setup})
+    list(GET engine_setup 0 engine)
+    list(GET engine_setup 1 setup)
+    add_test(NAME ${engine}_setup_page COMMAND env ${WINE_ENVIRONMENT}
+        ${tests_dir}/check_setup_page.sh ${engine} ${package_dir}/${setup} ${work_dir}/${engine}-setup-page)
+    set_tests_properties(${engine}_setup_page PROPERTIES FIXTURES_REQUIRED release_package
+        TIMEOUT 900)
+endforeach()
