@@ -5,7 +5,7 @@
 # Needs the win32 Wine prefix of the test run in WINEPREFIX.
 set -euo pipefail
 project=$1 build=$2 version=$3
-zip=bundle-answer-$version-win32.zip setup=bundle-answer-$version-setup.exe
+zip=bundle-answer-$version-win32.zip nsis=bundle-answer-$version-nsis-setup.exe
 msi=bundle-answer-$version-setup.msi inno=bundle-answer-$version-inno-setup.exe
 secrets=$(mktemp -d)
 out=$build/tests/release
@@ -67,8 +67,10 @@ grep -q 'encrypted: give its password with --password-file' "$secrets/why" ||
 expect_release() { # NAME signed|unsigned
     local release=$out/$1
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "$1: SHA256SUMS does not check"
-    [ "$(cut -d' ' -f3 "$release/SHA256SUMS" | sort | tr '\n' ' ')" = "$inno $setup $msi $zip " ] ||
+    [ "$(cut -d' ' -f3 "$release/SHA256SUMS" | sort | tr '\n' ' ')" = "$inno $nsis $msi $zip " ] ||
         fail "$1: SHA256SUMS does not list the two setups, the package and the archive"
+    [ "$(ls -A "$release" | tr '\n' ' ')" = "SHA256SUMS $inno $nsis $msi $zip " ] ||
+        fail "$1: the release folder holds more than the release: $(ls -A "$release")"
     mkdir "$release/unpacked"
     (cd "$release/unpacked" && cmake -E tar xf "../$zip")
     local program=$release/unpacked/bundle-answer-$version-win32/bundle-answer.exe
@@ -85,7 +87,7 @@ expect_release() { # NAME signed|unsigned
     bytes() { od -An -v -tx1 "$1" | tr -d '\n'; }
     grep -qF -f <(bytes "$program") <(bytes "$release/$inno") ||
         fail "$1: the Inno setup does not hold the signed program"
-    for file in "$program" "$release/$setup" "$release/$msi" "$release/helper.exe" \
+    for file in "$program" "$release/$nsis" "$release/$msi" "$release/helper.exe" \
         "$release/$inno"; do
         quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$file" ||
             fail "$1: $(basename "$file") does not verify"
@@ -93,7 +95,7 @@ expect_release() { # NAME signed|unsigned
     quiet osslsigncode remove-signature -in "$program" -out "$release/stripped.exe"
     cmp -s "$release/stripped.exe" "$build/bundle-answer.exe" ||
         fail "$1: without its signature, the program is not the one tested"
-    for file in "$setup" "$msi" "$inno"; do
+    for file in "$nsis" "$msi" "$inno"; do
         cp "$release/$file" "$release/tampered-$file"
         printf '\x01' | dd of="$release/tampered-$file" bs=1 seek=4096 conv=notrunc status=none
         ! quiet osslsigncode verify -CAfile "$secrets/ca.crt" -in "$release/tampered-$file" ||
@@ -116,11 +118,11 @@ expect_release unsigned unsigned
 # A release that fails leaves the folder as it was, earlier release and all,
 # with nothing of its own, and says why in one line.
 snapshot() { (cd "$1" && find . -printf '%y %p %s\n' | sort && find . -type f -exec sha256sum {} + | sort); }
-expect_failed_release() { # WHAT FOLDER OPTION...
-    local what=$1 folder=$2
-    shift 2
+expect_failed_release() { # WHAT FOLDER RELEASE-SCRIPT OPTION...
+    local what=$1 folder=$2 release=$3
+    shift 3
     snapshot "$folder" >"$secrets/before"
-    if scripts/release --tested "$@" >/dev/null 2>"$secrets/why" </dev/null; then
+    if "$release" --tested "$@" >/dev/null 2>"$secrets/why" </dev/null; then
         fail "$what: the release did not fail"
     fi
     [ "$(wc -l <"$secrets/why")" = 1 ] && grep -q '^release: failed: ' "$secrets/why" ||
@@ -128,10 +130,20 @@ expect_failed_release() { # WHAT FOLDER OPTION...
     snapshot "$folder" | cmp -s - "$secrets/before" || fail "$what: the folder changed"
 }
 earlier=$out/unsigned
-expect_failed_release "an output that is a file" "$earlier" --output "$earlier/SHA256SUMS"
-expect_failed_release "an unreachable time-stamp server" "$earlier" --output "$earlier" \
-    --pkcs12 "$secrets/signer.p12" --password-file "$secrets/password" \
-    --timestamp http://127.0.0.1:9/
+expect_failed_release "an output that is a file" "$earlier" scripts/release \
+    --output "$earlier/SHA256SUMS"
+# The default folder, build/release of the checkout the script is in: here
+# a checkout of links to this one's scripts and build tree.
+checkout=$out/checkout
+mkdir -p "$checkout/scripts" "$checkout/build"
+ln -s "$project"/scripts/* "$checkout/scripts/"
+ln -s "$build" "$checkout/build/windows-x86"
+"$checkout/scripts/release" --tested >/dev/null
+expect_release checkout/build/release unsigned
+rm -rf "$checkout/build/release/unpacked"
+expect_failed_release "an unreachable time-stamp server" "$checkout/build/release" \
+    "$checkout/scripts/release" --pkcs12 "$secrets/signer.p12" \
+    --password-file "$secrets/password" --timestamp http://127.0.0.1:9/
 # A full file system: a small one of its own, in a mount namespace of its own.
 if [ "$(id -u)" = 0 ]; then
     export -f expect_failed_release snapshot fail
@@ -141,7 +153,7 @@ if [ "$(id -u)" = 0 ]; then
         mount -t tmpfs -o size=1m tmpfs "$1" || exit 1
         cp -a "$earlier"/. "$1"
         dd if=/dev/zero of="$1/filler" bs=4k status=none 2>/dev/null
-        expect_failed_release "a full file system" "$1" --output "$1"
+        expect_failed_release "a full file system" "$1" scripts/release --output "$1"
         exit $failed' _ "$out/full" || fail "a full file system: see above"
 else
     echo "not root: the full file system case needs a mount of its own, and is not tried"
@@ -153,7 +165,7 @@ mkdir "$signed_run"
 cp "$build/bundle_answer_tests.exe" "$out/pkcs12/unpacked/bundle-answer-$version-win32/bundle-answer.exe" "$signed_run"
 wine "$signed_run/bundle_answer_tests.exe" --gtest_filter='Program.*' --gtest_brief=1 ||
     fail "the signed program fails the program tests"
-wine "$out/pkcs12/$setup" /S /BUNDLE=yes || fail "the signed setup program does not run"
+wine "$out/pkcs12/$nsis" /S /BUNDLE=yes || fail "the signed setup program does not run"
 
 # No secret is left anywhere under the build tree, the archives included.
 for secret in signer.key signer.p12 password; do
