@@ -3,6 +3,7 @@
 ; records it in the registry.
 ;
 ; ISCC /DPRODUCT=Brisolde /DMAKER=Kelvaro /DVERSION=1.0.0 /DURL=https://...
+;      "/DANSWER_KEY=SOFTWARE\Kelvaro\Brisolde\CurrentVersion\Configuration"
 ;      /DSTAGED=<folder of bundle-answer.exe, README.md, LICENSE>
 ;      /DOUTPUT=<folder> /DOUTNAME=<file name without .exe> setup.iss
 ;
@@ -15,7 +16,9 @@
 #define OfferInstalls "a sample companion application"
 #define OfferTermsUrl "https://offer.example/terms"
 ; The product, its maker, version and home page come from the build, which
-; names them once for every setup it makes.
+; names them once for every setup it makes, and so does ANSWER_KEY, the key
+; that bundle-answer.exe writes.
+#define KeyAbove(str Key) Copy(Key, 1, RPos("\", Key) - 1)
 
 [Setup]
 AppId={{8F2B6D14-3C7A-4E95-B0D1-6A4E2C9F7B38}
@@ -54,10 +57,15 @@ Source: "bundle-answer.exe"; DestDir: "{tmp}"; Flags: deleteafterinstall nocompr
 [Registry]
 ; The answer's key goes on uninstall; each key above it only while empty.
 ; The uninstaller takes these in reverse order: the answer's key first.
-Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}"; Flags: uninsdeletekeyifempty
-Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}\{#PRODUCT}"; Flags: uninsdeletekeyifempty
-Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}\{#PRODUCT}\CurrentVersion"; Flags: uninsdeletekeyifempty
-Root: HKLM32; Subkey: "SOFTWARE\{#MAKER}\{#PRODUCT}\CurrentVersion\Configuration"; Flags: uninsdeletekey
+Root: HKLM32; Subkey: "{#KeyAbove(KeyAbove(KeyAbove(ANSWER_KEY)))}"; Flags: uninsdeletekeyifempty
+Root: HKLM32; Subkey: "{#KeyAbove(KeyAbove(ANSWER_KEY))}"; Flags: uninsdeletekeyifempty
+Root: HKLM32; Subkey: "{#KeyAbove(ANSWER_KEY)}"; Flags: uninsdeletekeyifempty
+Root: HKLM32; Subkey: "{#ANSWER_KEY}"; Flags: uninsdeletekey
+; Registry entries are made before [Run]: should the helper not run
+; (stopped by policy or antivirus), no earlier "yes" outlives an install
+; that did not say yes.
+Root: HKLM32; Subkey: "{#ANSWER_KEY}"; ValueType: none; ValueName: "bundle_reg_data"; \
+    Flags: deletevalue
 
 [Run]
 ; Hidden and waited for; its exit status is always 0: the value is what it did.

@@ -3,8 +3,13 @@
 ; bundle-answer.exe, which records it in the registry.
 ;
 ; makensis -DPRODUCT=Brisolde -DMAKER=Kelvaro -DVERSION=1.0.0 -DURL=https://…
+;          "-DANSWER_KEY=SOFTWARE\Kelvaro\Brisolde\CurrentVersion\Configuration"
 ;          -DPROGRAM=bundle-answer.exe -DREADME=README.md -DLICENSE=LICENSE
 ;          -DOUTFILE=setup.exe setup.nsi
+;
+; Build it with NSIS 3.12 or later: older ones load plug-in DLLs that a local
+; user can plant in $PLUGINSDIR (NSIS bug #1315, fixed in 3.11), and may use
+; the Low-integrity temporary folder when elevated (#1326, fixed in 3.12).
 ;
 ; Silent: setup.exe /S [/BUNDLE=yes|no], any letter case; without /BUNDLE,
 ; or with any other value, the answer is "no". Setup and uninstall need an
@@ -16,7 +21,8 @@
 !define OFFER_INSTALLS "a sample companion application" ; what it puts on the machine
 !define OFFER_TERMS_URL "https://offer.example/terms"   ; where its terms are
 ; The product, its maker, version and home page come from the build, which
-; names them once for every setup it makes.
+; names them once for every setup it makes, and so does ANSWER_KEY, the key
+; that bundle-answer.exe writes.
 
 Unicode true
 ManifestSupportedOS all
@@ -31,7 +37,6 @@ SetDateSave off
 !include LogicLib.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${MAKER} ${PRODUCT}"
-!define PRODUCT_KEY "Software\${MAKER}\${PRODUCT}"
 !define ERROR_ELEVATION_REQUIRED 740
 
 Name "${PRODUCT} ${VERSION}"
@@ -125,9 +130,11 @@ Function BundleCheckBoxClicked
     ${EndIf}
 FunctionEnd
 
+; The setup runs elevated: a web page opened from it would open in an
+; administrator's browser. Explorer hands it to the user's own, unelevated one.
 Function OpenOfferTerms
     Pop $0
-    ExecShell open "${OFFER_TERMS_URL}"
+    Exec '"$WINDIR\explorer.exe" "${OFFER_TERMS_URL}"'
 FunctionEnd
 
 Section "${PRODUCT}" SectionProduct
@@ -157,6 +164,10 @@ Section "Bundle answer" SectionBundleAnswer
     ; when the installer ends. nsExec runs it hidden and waits for it: a
     ; console program started with ExecWait gets a console window of its own,
     ; which flashes up, and under Wine leaves the setup deaf to the keyboard.
+    ; Removed first: should the helper not run (stopped by policy or
+    ; antivirus), no earlier "yes" outlives an install that did not say yes.
+    ; This 32-bit setup sees the 32-bit view, where the helper writes.
+    DeleteRegValue HKLM "${ANSWER_KEY}" bundle_reg_data
     InitPluginsDir
     File "/oname=$PLUGINSDIR\bundle-answer.exe" "${PROGRAM}"
     ${If} $BundleAnswer == yes
@@ -177,9 +188,16 @@ Section Uninstall
     RMDir "$INSTDIR\.."
 
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
-    ; The answer's key goes; the keys above it stay while anything else is in them.
-    DeleteRegKey HKLM "${PRODUCT_KEY}\CurrentVersion\Configuration"
-    DeleteRegKey /ifempty HKLM "${PRODUCT_KEY}\CurrentVersion"
-    DeleteRegKey /ifempty HKLM "${PRODUCT_KEY}"
-    DeleteRegKey /ifempty HKLM "Software\${MAKER}"
+    ; The answer's key goes; the keys above it, up to SOFTWARE, stay while
+    ; anything else is in them.
+    DeleteRegKey HKLM "${ANSWER_KEY}"
+    StrCpy $0 "${ANSWER_KEY}"
+    ${Do}
+        ${GetParent} $0 $0
+        ${If} $0 == ""
+        ${OrIf} $0 == SOFTWARE
+            ${Break}
+        ${EndIf}
+        DeleteRegKey /ifempty HKLM $0
+    ${Loop}
 SectionEnd

@@ -1,8 +1,8 @@
 # The Windows Installer package as Windows would run it, read from its
 # tables: Wine's msiexec neither elevates nor impersonates, and passes every
 # property on, so only the tables show whether the helper would run as
-# LocalSystem inside the install script, on install only, with the BUNDLE
-# the command line gave.
+# LocalSystem inside the install script, on a first install or an upgrade
+# only, never on a repair, with the BUNDLE the command line gave.
 find_program(MSIINFO msiinfo REQUIRED)
 function(table name result)
     execute_process(COMMAND ${MSIINFO} export ${MSI} ${name} OUTPUT_VARIABLE rows
@@ -23,11 +23,12 @@ table(Property properties)
 # (64), deferred (1024), not impersonated (2048).
 expect("-y when BUNDLE is yes" "${actions}" "\nRecordBundleYes\t3138\tBundleAnswerHelper\t-y\t")
 expect("no argument otherwise" "${actions}" "\nRecordBundleNo\t3138\tBundleAnswerHelper\t\t")
+set(first_install "NOT Installed AND NOT REMOVE~=\"ALL\"")
 expect("its condition" "${sequence}"
-       "\nRecordBundleYes\tBUNDLE~=\"yes\" AND NOT REMOVE~=\"ALL\"\t([0-9]+)\n")
+       "\nRecordBundleYes\t${first_install} AND BUNDLE~=\"yes\"\t([0-9]+)\n")
 set(yes_at ${CMAKE_MATCH_1})
 expect("its condition" "${sequence}"
-       "\nRecordBundleNo\tNOT BUNDLE~=\"yes\" AND NOT REMOVE~=\"ALL\"\t([0-9]+)\n")
+       "\nRecordBundleNo\t${first_install} AND NOT BUNDLE~=\"yes\"\t([0-9]+)\n")
 set(no_at ${CMAKE_MATCH_1})
 expect("InstallFiles" "${sequence}" "\nInstallFiles\t\t([0-9]+)\n")
 set(files_at ${CMAKE_MATCH_1})
@@ -39,3 +40,6 @@ foreach(at IN ITEMS ${yes_at} ${no_at})
     endif()
 endforeach()
 expect("BUNDLE is secure" "${properties}" "\nSecureCustomProperties\t([^\n]*;)?BUNDLE(;[^\n]*)?\n")
+# Programs and Features offers no Repair or Change.
+expect("no repair" "${properties}" "\nARPNOREPAIR\t1\n")
+expect("no change" "${properties}" "\nARPNOMODIFY\t1\n")

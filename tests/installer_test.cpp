@@ -1,6 +1,6 @@
-// The setup programs that carry bundle-answer, the NSIS one, the Windows
-// Installer package and the Inno Setup one, run silently as deployment tools
-// run them, and checked by what they leave on the machine.
+// The setups that carry bundle-answer, one for each engine (NSIS, Windows
+// Installer, Inno Setup), run silently as deployment tools run them, and
+// checked by what they leave on the machine: one table, one row an engine.
 
 #include "registry_checks.h"
 
@@ -98,13 +98,13 @@ DWORD run_to_completion(std::string command_line)
     return exit_code;
 }
 
-DWORD run_setup(const std::string &arguments)
+DWORD run_nsis_setup(const std::string &arguments)
 {
-    return run_to_completion('"' + beside_tests("package/" SETUP_FILE_NAME).string() + "\" /S " +
-                             arguments);
+    return run_to_completion('"' + beside_tests("package/" NSIS_SETUP_FILE_NAME).string() +
+                             "\" /S " + arguments);
 }
 
-DWORD run_uninstaller()
+DWORD run_nsis_uninstaller()
 {
     return run_to_completion('"' + (install_directory() / "uninstall.exe").string() + "\" /S");
 }
@@ -122,7 +122,7 @@ std::string file_bytes(const fs::path &path)
 
 DWORD run_inno_setup(const std::string &arguments)
 {
-    return run_to_completion('"' + beside_tests("package/" INNO_FILE_NAME).string() +
+    return run_to_completion('"' + beside_tests("package/" INNO_SETUP_FILE_NAME).string() +
                              "\" /VERYSILENT /SUPPRESSMSGBOXES " + arguments);
 }
 
@@ -208,131 +208,208 @@ void expect_only_the_neighbour_left()
     EXPECT_EQ(kept.bytes, edition);
 }
 
-// Nothing installed: no product key, uninstall entry or files.
-class Installer : public FreshRegistry {
+// Wine refuses to start the helper: it may not load the registry API. As
+// policy or antivirus might stop it on Windows.
+constexpr char helper_settings[] = "Software\\Wine\\AppDefaults\\bundle-answer.exe";
+
+void keep_helper_from_starting()
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (helper_settings + "\\DllOverrides"s).c_str(), 0,
+                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "advapi32", 0, REG_SZ, reinterpret_cast<const BYTE *>(""), 1);
+    RegCloseKey(key);
+}
+
+void let_helper_start()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, helper_settings);
+}
+
+struct SilentInstall {
+    const char *arguments;
+    const std::string &stored;
+};
+
+// How one engine's setup is installed, installed again and removed.
+struct Engine {
+    const char *name;
+    DWORD (*install)(const std::string &arguments);
+    DWORD (*uninstall)();
+    // The answer each command line records, the first for "yes", the
+    // second for "no".
+    std::vector<SilentInstall> answers;
+    // Installs over one that answered "yes", and what each records.
+    std::vector<SilentInstall> over_yes;
+    void (*expect_put_down)();
+    void (*expect_removed)();
+    // Removes whatever an install of it left, whatever state it is in.
+    void (*remove)();
+};
+
+void remove_install_folder()
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstall_key);
+    fs::remove_all(install_directory().parent_path());
+}
+
+const Engine nsis{
+    "nsis",
+    run_nsis_setup,
+    run_nsis_uninstaller,
+    {{"/BUNDLE=yes", stored_yes},
+     {"/BUNDLE=no", stored_no},
+     {"/bundle=YES", stored_yes},
+     {"", stored_no},
+     {"/BUNDLE=maybe", stored_no}},
+    {{"/BUNDLE=no", stored_no}},
+    expect_installed,
+    [] {
+        EXPECT_FALSE(fs::exists(install_directory().parent_path()));
+        EXPECT_EQ(key_status(uninstall_key), ERROR_FILE_NOT_FOUND);
+    },
+    [] {},
+};
+
+const Engine msi{
+    "msi",
+    [](const std::string &property) { return run_msiexec(property + " /qn /i"); },
+    [] { return run_msiexec("/qn /x"); },
+    {{"BUNDLE=yes", stored_yes},
+     {"BUNDLE=no", stored_no},
+     {"BUNDLE=YES", stored_yes},
+     {"BUNDLE=Yes", stored_yes},
+     {"", stored_no},
+     {"BUNDLE=maybe", stored_no}},
+    // A repair or reinstall leaves the answer as it was given.
+    {{"REINSTALL=ALL REINSTALLMODE=omus", stored_yes},
+     {"BUNDLE=no REINSTALL=ALL REINSTALLMODE=omus", stored_yes}},
+    expect_files_installed,
+    [] { EXPECT_FALSE(fs::exists(install_directory())); },
+    [] {
+        for (const char *package : {"package/" MSI_FILE_NAME, "tests/upgrade/upgrade.msi"})
+            run_msiexec("/qn /x", package);
+    },
+};
+
+const Engine inno{
+    "inno",
+    run_inno_setup,
+    run_inno_uninstaller,
+    {{"/TASKS=bundle", stored_yes}, {"", stored_no}, {"/TASKS=", stored_no}},
+    // Every install starts from an unticked offer.
+    {{"", stored_no}},
+    expect_files_installed,
+    [] { EXPECT_FALSE(fs::exists(install_directory())); },
+    [] {
+        if (fs::exists(inno_uninstaller()))
+            run_inno_uninstaller();
+    },
+};
+
+// Nothing installed by any engine: no product key, uninstall entry or files.
+class Setup : public FreshRegistry, public ::testing::WithParamInterface<const Engine *> {
   protected:
+    const Engine &engine = *GetParam();
+
     void SetUp() override
     {
         TearDown();
     }
-
-    struct SilentInstall {
-        const char *arguments;
-        const std::string &stored;
-    };
-    // Installs from nothing with each command line in turn, and checks what
-    // each one recorded and put down.
-    void expect_each_records(const std::vector<SilentInstall> &installs,
-                             const std::function<DWORD(const std::string &)> &install,
-                             void (*expect_put_down)())
-    {
-        for (const SilentInstall &each : installs) {
-            SCOPED_TRACE(each.arguments);
-            TearDown();
-            EXPECT_EQ(install(each.arguments), 0u);
-            expect_answer(each.stored);
-            expect_put_down();
-        }
-    }
     void TearDown() override
     {
+        engine.remove();
+        let_helper_start();
         FreshRegistry::TearDown();
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstall_key);
-        fs::remove_all(install_directory().parent_path());
+        remove_install_folder();
     }
-};
-
-// Nothing installed, by either package.
-class WindowsInstaller : public Installer {
-  protected:
-    void TearDown() override
+    // Installs, answering "yes".
+    void install_yes()
     {
-        for (const char *package : {"package/" MSI_FILE_NAME, "tests/upgrade/upgrade.msi"})
-            run_msiexec("/qn /x", package);
-        Installer::TearDown();
+        EXPECT_EQ(engine.install(engine.answers[0].arguments), 0u);
+        expect_answer(stored_yes);
     }
 };
 
 } // namespace
 
-TEST_F(Installer, SilentInstallRecordsTheAnswerGiven)
+std::string engine_name(const ::testing::TestParamInfo<const Engine *> &engine)
 {
-    expect_each_records({{"/BUNDLE=yes", stored_yes},
-                         {"/bundle=YES", stored_yes},
-                         {"/BUNDLE=no", stored_no},
-                         {"", stored_no},
-                         {"/BUNDLE=maybe", stored_no}},
-                        run_setup, expect_installed);
+    return engine.param->name;
 }
 
-TEST_F(Installer, InstallingAgainChangesTheAnswer)
+INSTANTIATE_TEST_SUITE_P(Engines, Setup, ::testing::Values(&nsis, &msi, &inno), engine_name);
+
+TEST_P(Setup, SilentInstallRecordsTheAnswerGiven)
 {
-    EXPECT_EQ(run_setup("/BUNDLE=yes"), 0u);
-    expect_answer(stored_yes);
-    EXPECT_EQ(run_setup("/BUNDLE=no"), 0u);
-    expect_answer(stored_no);
-    expect_installed();
+    for (const SilentInstall &each : engine.answers) {
+        SCOPED_TRACE(each.arguments);
+        TearDown();
+        EXPECT_EQ(engine.install(each.arguments), 0u);
+        expect_answer(each.stored);
+        engine.expect_put_down();
+    }
 }
 
-TEST_F(Installer, UninstallRemovesOnlyWhatSetupPutDown)
+TEST_P(Setup, InstallingAgainOverYes)
+{
+    for (const SilentInstall &each : engine.over_yes) {
+        SCOPED_TRACE(each.arguments);
+        TearDown();
+        install_yes();
+        EXPECT_EQ(engine.install(each.arguments), 0u);
+        expect_answer(each.stored);
+        engine.expect_put_down();
+    }
+}
+
+TEST_P(Setup, UninstallRemovesOnlyWhatSetupPutDown)
 {
     write_value(product_key, "Edition", REG_SZ, edition);
-    EXPECT_EQ(run_setup("/BUNDLE=yes"), 0u);
-    expect_answer(stored_yes);
-    EXPECT_EQ(run_uninstaller(), 0u);
-    EXPECT_FALSE(fs::exists(install_directory().parent_path()));
-    EXPECT_EQ(key_status(uninstall_key), ERROR_FILE_NOT_FOUND);
+    install_yes();
+    EXPECT_EQ(engine.uninstall(), 0u);
+    engine.expect_removed();
     expect_only_the_neighbour_left();
 }
 
-// Nothing installed, by the Inno Setup program either.
-class InnoSetup : public Installer {
+// The setups that remove an earlier answer before the helper runs. The
+// Windows Installer package needs not: a major upgrade removes the older
+// product, and its key, first.
+using SetupRemovingTheAnswerFirst = Setup;
+INSTANTIATE_TEST_SUITE_P(Engines, SetupRemovingTheAnswerFirst, ::testing::Values(&nsis, &inno),
+                         engine_name);
+
+// Should the helper not run, an earlier "yes" does not outlive an install
+// that answered "no": the worst case is no answer, which means no consent.
+TEST_P(SetupRemovingTheAnswerFirst, AHelperThatCannotRunLeavesNoYes)
+{
+    const char *no = engine.answers[1].arguments;
+    write_value(configuration, answer_value, REG_SZ, stored_yes);
+    keep_helper_from_starting();
+    EXPECT_EQ(engine.install(no), 0u);
+    EXPECT_EQ(read_value(answer_value).status, ERROR_FILE_NOT_FOUND);
+
+    let_helper_start();
+    write_value(configuration, answer_value, REG_SZ, stored_yes);
+    EXPECT_EQ(engine.install(no), 0u);
+    expect_answer(stored_no);
+}
+
+// Nothing installed by the Windows Installer package, of either version.
+class WindowsInstaller : public FreshRegistry {
   protected:
+    void SetUp() override
+    {
+        TearDown();
+    }
     void TearDown() override
     {
-        if (fs::exists(inno_uninstaller()))
-            run_inno_uninstaller();
-        Installer::TearDown();
+        msi.remove();
+        FreshRegistry::TearDown();
+        remove_install_folder();
     }
 };
-
-TEST_F(InnoSetup, TheOfferTaskChoosesTheAnswer)
-{
-    expect_each_records({{"/TASKS=bundle", stored_yes}, {"", stored_no}, {"/TASKS=", stored_no}},
-                        run_inno_setup, expect_files_installed);
-}
-
-TEST_F(InnoSetup, ReinstallStartsFromAnUntickedOffer)
-{
-    EXPECT_EQ(run_inno_setup("/TASKS=bundle"), 0u);
-    expect_answer(stored_yes);
-    EXPECT_EQ(run_inno_setup(""), 0u);
-    expect_answer(stored_no);
-    expect_files_installed();
-}
-
-TEST_F(InnoSetup, UninstallRemovesOnlyWhatSetupPutDown)
-{
-    write_value(product_key, "Edition", REG_SZ, edition);
-    EXPECT_EQ(run_inno_setup("/TASKS=bundle"), 0u);
-    expect_answer(stored_yes);
-    EXPECT_EQ(run_inno_uninstaller(), 0u);
-    EXPECT_FALSE(fs::exists(install_directory()));
-    expect_only_the_neighbour_left();
-}
-
-TEST_F(WindowsInstaller, BundlePropertyChoosesTheAnswer)
-{
-    expect_each_records(
-        {{"BUNDLE=yes", stored_yes},
-         {"BUNDLE=YES", stored_yes},
-         {"BUNDLE=Yes", stored_yes},
-         {"BUNDLE=no", stored_no},
-         {"", stored_no},
-         {"BUNDLE=maybe", stored_no}},
-        [](const std::string &property) { return run_msiexec(property + " /qn /i"); },
-        expect_files_installed);
-}
 
 TEST_F(WindowsInstaller, MajorUpgradeRecordsTheNewAnswer)
 {
@@ -341,14 +418,4 @@ TEST_F(WindowsInstaller, MajorUpgradeRecordsTheNewAnswer)
     EXPECT_EQ(run_msiexec("BUNDLE=no /qn /i", "tests/upgrade/upgrade.msi"), 0u);
     expect_answer(stored_no);
     expect_files_installed();
-}
-
-TEST_F(WindowsInstaller, UninstallRemovesOnlyWhatSetupPutDown)
-{
-    write_value(product_key, "Edition", REG_SZ, edition);
-    EXPECT_EQ(run_msiexec("BUNDLE=yes /qn /i"), 0u);
-    expect_answer(stored_yes);
-    EXPECT_EQ(run_msiexec("/qn /x"), 0u);
-    EXPECT_FALSE(fs::exists(install_directory()));
-    expect_only_the_neighbour_left();
 }
