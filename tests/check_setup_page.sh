@@ -5,7 +5,9 @@
 # records "no", a chosen one "yes". Every step waits for the window to change
 # and settle, so a slow machine is only slower. With PICTURE, the offer as it
 # first appears is saved there as a PNG image (scripts/screenshot-installer).
-set -euo pipefail
+set -Eeuo pipefail
+# Whatever stops the script says where, never just a status.
+trap 'echo "FAILED: line $LINENO: $BASH_COMMAND" >&2' ERR
 engine=$1 setup=$2 work=$3 picture=${4-}
 
 # Per engine: the window's title, the keys that lead to the offer, those that
@@ -57,7 +59,8 @@ export DISPLAY=:$(head -1 "$work/display")
 wineboot --init >/dev/null 2>&1
 wineserver -w
 
-appearance() { xwd -silent -id "$1" 2>/dev/null | md5sum; }
+# A window that is being replaced has no picture: that is an appearance too.
+appearance() { { xwd -silent -id "$1" 2>/dev/null || echo gone; } | md5sum; }
 # Waits until the window shows something other than BEFORE, the same twice
 # in a row; a blinking caret comes and goes slower than that.
 settle() { # WINDOW BEFORE
@@ -89,7 +92,8 @@ press() { # KEY...
     local key before
     for key in "$@"; do
         before=$(appearance "$window")
-        xdotool windowfocus --sync "$window" key "$key"
+        xdotool windowfocus --sync "$window" key "$key" ||
+            { fail "$key could not be pressed"; return 1; }
         settle "$window" "$before" || { fail "nothing changed after $key"; return 1; }
     done
 }
