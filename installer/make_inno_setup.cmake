@@ -17,15 +17,17 @@ function(windows_path path result)
 endfunction()
 windows_path(${CPACK_TEMPORARY_DIRECTORY} staged)
 windows_path(${CPACK_PACKAGE_DIRECTORY} output)
-windows_path(${CPACK_INNO_SCRIPT} script)
+# The script goes beside the kit it includes, as an author's would.
+file(COPY_FILE ${CPACK_INNO_SCRIPT} ${CPACK_TEMPORARY_DIRECTORY}/setup.iss)
+windows_path(${CPACK_TEMPORARY_DIRECTORY}/setup.iss script)
 execute_process(COMMAND ${wine} ${CPACK_WINE_COMMAND} ${CPACK_INNO_ISCC} /Q
                         /DPRODUCT=${CPACK_EXAMPLE_PRODUCT} /DMAKER=${CPACK_EXAMPLE_MAKER}
-                        "/DANSWER_KEY=${CPACK_ANSWER_KEY}"
                         /DVERSION=${CPACK_PACKAGE_VERSION} /DURL=${CPACK_PACKAGE_HOMEPAGE_URL}
                         /DSTAGED=${staged} /DOUTPUT=${output} /DOUTNAME=${CPACK_INNO_FILE_NAME}
                         ${script}
                 INPUT_FILE /dev/null OUTPUT_VARIABLE iscc_says ERROR_VARIABLE iscc_says
                 RESULT_VARIABLE failed)
+file(REMOVE ${CPACK_TEMPORARY_DIRECTORY}/setup.iss)
 set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INNO_FILE_NAME}.exe)
 if(failed OR NOT EXISTS ${setup})
     message(FATAL_ERROR "ISCC could not make ${setup}: ${iscc_says}")

@@ -6,12 +6,9 @@ set(staged ${CPACK_TEMPORARY_DIRECTORY})
 set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_NSIS_SETUP_FILE_NAME})
 execute_process(COMMAND ${CPACK_NSIS_SETUP_MAKENSIS} -V2 -WX -NOCD
                         -DPRODUCT=${CPACK_EXAMPLE_PRODUCT} -DMAKER=${CPACK_EXAMPLE_MAKER}
-                        "-DANSWER_KEY=${CPACK_ANSWER_KEY}"
                         -DVERSION=${CPACK_PACKAGE_VERSION} -DURL=${CPACK_PACKAGE_HOMEPAGE_URL}
-                        -DPROGRAM=${staged}/bundle-answer.exe
-                        -DREADME=${staged}/README.md -DLICENSE=${staged}/LICENSE
                         -DOUTFILE=${setup} ${CPACK_NSIS_SETUP_SCRIPT}
-                RESULT_VARIABLE failed)
+                WORKING_DIRECTORY ${staged} RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "makensis could not make ${setup}")
 endif()

@@ -1,28 +1,16 @@
 ; The setup program of Brisolde, the product whose configuration key holds the
 ; bundle answer: it asks the bundle question and hands the answer to
-; bundle-answer.exe, which records it in the registry.
+; bundle-answer.exe, which records it in the registry. The offer, its
+; command line and the helper come from the kit, bundle-answer.nsh.
 ;
-; makensis -DPRODUCT=Brisolde -DMAKER=Kelvaro -DVERSION=1.0.0 -DURL=https://…
-;          "-DANSWER_KEY=SOFTWARE\Kelvaro\Brisolde\CurrentVersion\Configuration"
-;          -DPROGRAM=bundle-answer.exe -DREADME=README.md -DLICENSE=LICENSE
+; makensis -NOCD -DPRODUCT=Brisolde -DMAKER=Kelvaro -DVERSION=1.0.0 -DURL=https://…
 ;          -DOUTFILE=setup.exe setup.nsi
-;
-; Build it with NSIS 3.12 or later: older ones load plug-in DLLs that a local
-; user can plant in $PLUGINSDIR (NSIS bug #1315, fixed in 3.11), and may use
-; the Low-integrity temporary folder when elevated (#1326, fixed in 3.12).
+; run in a folder that holds bundle-answer.exe, bundle-answer.nsh, README.md
+; and LICENSE, as the release archive does. Build it with NSIS 3.12 or later.
 ;
 ; Silent: setup.exe /S [/BUNDLE=yes|no], any letter case; without /BUNDLE,
 ; or with any other value, the answer is "no". Setup and uninstall need an
 ; administrator; run by anyone else they stop, with exit status 740.
-
-; ---- The offer: yours to fill in. The page shows each of these as it stands.
-!define OFFER_NAME "Example Offer"                      ; what the offer is called
-!define OFFER_PUBLISHER "Example Publisher Ltd."        ; who makes it
-!define OFFER_INSTALLS "a sample companion application" ; what it puts on the machine
-!define OFFER_TERMS_URL "https://offer.example/terms"   ; where its terms are
-; The product, its maker, version and home page come from the build, which
-; names them once for every setup it makes, and so does ANSWER_KEY, the key
-; that bundle-answer.exe writes.
 
 Unicode true
 ManifestSupportedOS all
@@ -31,10 +19,15 @@ SetCompressor /SOLID lzma
 ; No build time stamps inside, so a rebuild from the same files gives the same bytes.
 SetDateSave off
 
-!include MUI2.nsh
-!include nsDialogs.nsh
-!include FileFunc.nsh
-!include LogicLib.nsh
+; ---- The offer: yours to fill in. The page shows each of these as it stands.
+!define OFFER_NAME "Example Offer"                      ; what the offer is called
+!define OFFER_PUBLISHER "Example Publisher Ltd."        ; who makes it
+!define OFFER_INSTALLS "a sample companion application" ; what it puts on the machine
+!define OFFER_TERMS_URL "https://offer.example/terms"   ; where its terms are
+!include bundle-answer.nsh
+; The product, its maker, version and home page come from the build, which
+; names them once for every setup it makes.
+
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${MAKER} ${PRODUCT}"
 !define ERROR_ELEVATION_REQUIRED 740
@@ -53,13 +46,10 @@ VIAddVersionKey FileDescription "${PRODUCT} setup"
 VIAddVersionKey CompanyName "${MAKER}"
 VIAddVersionKey LegalCopyright "MIT licence"
 
-Var BundleAnswer ; "yes" or "no"
-Var BundleCheckBox
-
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
-!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
-Page custom BundlePage
+!insertmacro MUI_PAGE_LICENSE LICENSE
+Page custom BundleAnswerPage
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -81,67 +71,18 @@ Page custom BundlePage
 
 Function .onInit
     !insertmacro RequireAdministrator
-    StrCpy $BundleAnswer no
-    ${GetParameters} $0
-    ClearErrors
-    ${GetOptions} $0 /BUNDLE= $1
-    ; StrCmp, as == does, ignores letter case.
-    ${IfNot} ${Errors}
-    ${AndIf} $1 == yes
-        StrCpy $BundleAnswer yes
-    ${EndIf}
+    !insertmacro BundleAnswerInit
 FunctionEnd
 
 Function un.onInit
     !insertmacro RequireAdministrator
 FunctionEnd
 
-; The offer is opt-in: the box starts unticked unless /BUNDLE=yes was given,
-; and keeps whatever the user made of it when they go back and come again.
-Function BundlePage
-    !insertmacro MUI_HEADER_TEXT "${OFFER_NAME}" "Choose whether ${PRODUCT} comes with ${OFFER_NAME}."
-    nsDialogs::Create 1018
-    Pop $0
-    ${NSD_CreateLabel} 0 0 100% 36u "${PRODUCT} can be installed together with ${OFFER_NAME} \
-        from ${OFFER_PUBLISHER}, which installs ${OFFER_INSTALLS}. Nothing of it is added \
-        unless you tick the box below."
-    Pop $0
-    ${NSD_CreateLink} 0 40u 100% 12u "Read the terms of ${OFFER_NAME}: ${OFFER_TERMS_URL}"
-    Pop $0
-    ; A link's colour is otherwise the system's "hot" colour, pale on some systems.
-    SetCtlColors $0 0000CC transparent
-    ${NSD_OnClick} $0 OpenOfferTerms
-    ${NSD_CreateCheckbox} 0 58u 100% 12u "&Yes, install ${OFFER_NAME} as well"
-    Pop $BundleCheckBox
-    ${If} $BundleAnswer == yes
-        ${NSD_Check} $BundleCheckBox
-    ${EndIf}
-    ${NSD_OnClick} $BundleCheckBox BundleCheckBoxClicked
-    nsDialogs::Show
-FunctionEnd
-
-Function BundleCheckBoxClicked
-    Pop $0
-    ${NSD_GetState} $BundleCheckBox $0
-    ${If} $0 == ${BST_CHECKED}
-        StrCpy $BundleAnswer yes
-    ${Else}
-        StrCpy $BundleAnswer no
-    ${EndIf}
-FunctionEnd
-
-; The setup runs elevated: a web page opened from it would open in an
-; administrator's browser. Explorer hands it to the user's own, unelevated one.
-Function OpenOfferTerms
-    Pop $0
-    Exec '"$WINDIR\explorer.exe" "${OFFER_TERMS_URL}"'
-FunctionEnd
-
 Section "${PRODUCT}" SectionProduct
     SectionIn RO
     SetOutPath $INSTDIR
-    File "/oname=README.md" "${README}"
-    File "/oname=LICENSE" "${LICENSE}"
+    File README.md
+    File LICENSE
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -160,24 +101,7 @@ SectionEnd
 
 Section "Bundle answer" SectionBundleAnswer
     SectionIn RO
-    ; The helper runs from the installer's own temporary folder, which goes
-    ; when the installer ends. nsExec runs it hidden and waits for it: a
-    ; console program started with ExecWait gets a console window of its own,
-    ; which flashes up, and under Wine leaves the setup deaf to the keyboard.
-    ; Removed first: should the helper not run (stopped by policy or
-    ; antivirus), no earlier "yes" outlives an install that did not say yes.
-    ; This 32-bit setup sees the 32-bit view, where the helper writes.
-    DeleteRegValue HKLM "${ANSWER_KEY}" bundle_reg_data
-    InitPluginsDir
-    File "/oname=$PLUGINSDIR\bundle-answer.exe" "${PROGRAM}"
-    ${If} $BundleAnswer == yes
-        nsExec::Exec '"$PLUGINSDIR\bundle-answer.exe" -y'
-    ${Else}
-        nsExec::Exec '"$PLUGINSDIR\bundle-answer.exe"'
-    ${EndIf}
-    ; Its exit status is always 0: the registry value is what it did.
-    Pop $0
-    Delete "$PLUGINSDIR\bundle-answer.exe"
+    !insertmacro BundleAnswerRecord
 SectionEnd
 
 Section Uninstall
@@ -188,16 +112,5 @@ Section Uninstall
     RMDir "$INSTDIR\.."
 
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
-    ; The answer's key goes; the keys above it, up to SOFTWARE, stay while
-    ; anything else is in them.
-    DeleteRegKey HKLM "${ANSWER_KEY}"
-    StrCpy $0 "${ANSWER_KEY}"
-    ${Do}
-        ${GetParent} $0 $0
-        ${If} $0 == ""
-        ${OrIf} $0 == SOFTWARE
-            ${Break}
-        ${EndIf}
-        DeleteRegKey /ifempty HKLM $0
-    ${Loop}
+    !insertmacro BundleAnswerUninstall
 SectionEnd

@@ -3,6 +3,7 @@
 include(${SOURCE_DIR}/installer/msi.cmake)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/staged)
-file(COPY ${PROGRAM} ${README} ${SOURCE_DIR}/LICENSE DESTINATION ${WORK}/staged)
+file(COPY ${PROGRAM} ${README} ${SOURCE_DIR}/LICENSE ${KIT}/bundle-answer-wixl.sh
+     DESTINATION ${WORK}/staged)
 make_msi(OUTPUT ${WORK}/upgrade.msi VERSION ${VERSION} STAGED ${WORK}/staged
-         PRODUCT ${PRODUCT} MAKER ${MAKER} ANSWER_KEY ${ANSWER_KEY} EPOCH 315532800)
+         PRODUCT ${PRODUCT} MAKER ${MAKER} EPOCH 315532800)
