@@ -44,7 +44,7 @@ math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
 add_test(NAME msi_upgrade_package COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
     -DWORK=${work_dir}/upgrade -DPROGRAM=${program} -DREADME=${CMAKE_CURRENT_BINARY_DIR}/README.md
     -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch}
-    -DPRODUCT=${EXAMPLE_PRODUCT} -DMAKER=${EXAMPLE_MAKER} -DANSWER_KEY=${ANSWER_KEY}
+    -DPRODUCT=${EXAMPLE_PRODUCT} -DMAKER=${EXAMPLE_MAKER} -DKIT=${kit_dir}
     -P ${tests_dir}/make_upgrade_msi.cmake)
 set_tests_properties(msi_upgrade_package PROPERTIES FIXTURES_SETUP msi_upgrade)
 # What Windows enforces and Wine does not, read from the package's tables.
@@ -62,4 +62,14 @@ foreach(engine_setup nsis:${CPACK_NSIS_SETUP_FILE_NAME} inno:${CPACK_INNO_FILE_N
         ${tests_dir}/check_setup_page.sh ${engine} ${package_dir}/${setup} ${work_dir}/${engine}-setup-page)
     set_tests_properties(${engine}_setup_page PROPERTIES FIXTURES_REQUIRED release_package
         TIMEOUT 900)
+endforeach()
+
+# Each engine's example in the release archive's README, built from the
+# archive's files as the README says, installed and removed in both prefixes.
+foreach(arch display IN ZIP_LISTS WINE_ARCHITECTURES WINE_TEST_DISPLAYS)
+    add_test(NAME ${arch}.readme_examples COMMAND env WINEPREFIX=${PROJECT_BINARY_DIR}/wine-${arch}
+        DISPLAY=${display} ${WINE_ENVIRONMENT} ${tests_dir}/check_readme_examples.sh
+        ${package_dir}/${archive_name}.zip ${work_dir}/readme-${arch} ${MAKENSIS} ${INNO_ISCC})
+    set_tests_properties(${arch}.readme_examples PROPERTIES
+        FIXTURES_REQUIRED "wine_${arch};release_package" RESOURCE_LOCK wine_${arch} TIMEOUT 600)
 endforeach()
