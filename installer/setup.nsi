@@ -24,6 +24,7 @@ SetDateSave off
 !define OFFER_PUBLISHER "Example Publisher Ltd."        ; who makes it
 !define OFFER_INSTALLS "a sample companion application" ; what it puts on the machine
 !define OFFER_TERMS_URL "https://offer.example/terms"   ; where its terms are
+!define BUNDLE_ANSWER_PRODUCT "${PRODUCT}"
 !include bundle-answer.nsh
 ; The product, its maker, version and home page come from the build, which
 ; names them once for every setup it makes.
