@@ -29,6 +29,9 @@ SetDateSave off
 ; The product, its maker, version and home page come from the build, which
 ; names them once for every setup it makes.
 
+!include MUI2.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${MAKER} ${PRODUCT}"
 !define ERROR_ELEVATION_REQUIRED 740

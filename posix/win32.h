@@ -3,8 +3,8 @@
 // The part of the Win32 API that bundle-answer and its tests use, for systems
 // without Windows: the registry calls, backed by a directory tree (see
 // docs/maintaining.md), the runtime's _stricmp, and the process token that
-// the reader asks whether the registry is virtualized (never, here). Types, values and codes are the
-// Windows ones, so callers compile unchanged on both.
+// the reader asks whether the registry is virtualized (never, here). Types,
+// values and codes are the Windows ones, so callers compile unchanged on both.
 
 #include <cstdint>
 
@@ -81,8 +81,8 @@ enum TOKEN_INFORMATION_CLASS { TokenVirtualizationEnabled = 24 };
 HANDLE GetCurrentProcess();
 // Fails: there is no token, and no registry virtualization to report.
 BOOL OpenProcessToken(HANDLE process, DWORD desired, PHANDLE token);
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS information_class, LPVOID information,
-                         DWORD length, LPDWORD returned);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS information_class,
+                         LPVOID information, DWORD length, LPDWORD returned);
 BOOL CloseHandle(HANDLE handle);
 
 // Compares whole strings, folding only the letters A to Z, as the Windows
