@@ -1,9 +1,82 @@
 #!/bin/sh
-# wine-prefix.sh create|stop: make a fresh Wine prefix of $WINEARCH (win32 or
-# win64) at $WINEPREFIX and keep its wineserver running, with a virtual X
-# display at $DISPLAY for the setups that need one, or stop both.
+# wine-prefix.sh create|stop|run COMMAND...: the Wine prefix at $WINEPREFIX
+# and the virtual X display that goes with it.
+#   create  stops what an earlier run left in the prefix, makes a fresh one
+#           of $WINEARCH (win32 or win64) and keeps its wineserver running,
+#           with an X server on a display of its own
+#   stop    stops every process of the prefix: Wine's, the X server and any
+#           other started with this WINEPREFIX, such as a test of a run that
+#           was killed
+#   run     runs COMMAND on the prefix's display
+# The X server picks a free display number itself, so runs side by side,
+# from other checkouts too, never share one.
 set -eu
-case "$1" in
+display_file=$WINEPREFIX.display
+
+parent_of() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f2; }
+
+# Those that started this script: each of them is stopping or making the
+# prefix, not using it.
+callers=" "
+pid=$$
+while [ -n "$pid" ] && [ "$pid" -gt 1 ]; do
+    callers="$callers$pid "
+    pid=$(parent_of "$pid")
+done
+
+# The processes started with this prefix in their environment, but for
+# this script, those that started it and those it started.
+processes_of_prefix() {
+    grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null |
+        while IFS=/ read -r _ _ pid _; do
+            case $callers in *" $pid "*) continue ;; esac
+            # One that ends meanwhile, like those of this very search, is no
+            # longer there to stop.
+            ancestor=$pid
+            while [ -n "$ancestor" ] && [ "$ancestor" -gt 1 ] && [ "$ancestor" != $$ ]; do
+                ancestor=$(parent_of "$ancestor")
+            done
+            case $ancestor in 0 | 1) echo "$pid" ;; esac
+        done
+}
+
+# wineserver keeps its socket in a folder of /tmp, which outlives it: going
+# with the prefix, it leaves nothing of a run outside the build tree.
+# Debian's Wine names the folder in the prefix; Wine's own, by the prefix's
+# device and inode.
+server_folder() {
+    named=$(cat "$WINEPREFIX/wineserver" 2>/dev/null) || named=
+    case $named in
+    wine-??????) echo "/tmp/$named" ;;
+    *)
+        printf '/tmp/.wine-%s/server-%s-%x\n' "$(id -u)" "$(stat -c %D "$WINEPREFIX")" \
+            "$(stat -c %i "$WINEPREFIX")"
+        ;;
+    esac
+}
+
+# Wine's processes, then whatever else was started with the prefix, such as
+# a test that would start Wine programs again, then Wine's anew.
+stop_prefix() {
+    [ ! -d "$WINEPREFIX" ] || wineserver -k 2>/dev/null || true
+    left=$(processes_of_prefix)
+    # shellcheck disable=SC2086
+    [ -z "$left" ] || kill $left 2>/dev/null || true
+    for _ in $(seq 100); do
+        left=$(processes_of_prefix)
+        [ -n "$left" ] || break
+        sleep 0.1
+    done
+    # shellcheck disable=SC2086
+    [ -z "$left" ] || kill -KILL $left 2>/dev/null || true
+    if [ -d "$WINEPREFIX" ]; then
+        wineserver -k 2>/dev/null || true
+        rm -rf "$(server_folder)"
+    fi
+    rm -f "$display_file"
+}
+
+case "${1-}" in
 create)
     # Our programs are 32-bit in either prefix: without 32-bit code, no test
     # could run, and none may pass for skipped.
@@ -13,15 +86,19 @@ create)
              "them through qemu-user." >&2
         exit 1
     fi
-    wineserver -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
-    # Inno Setup's setups make their windows even when very silent.
-    if ! xdpyinfo >/dev/null 2>&1; then
-        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-        echo $! >"$WINEPREFIX.display"
-        for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-        xdpyinfo >/dev/null 2>&1 || { echo "no X display at $DISPLAY: is it taken?" >&2; exit 1; }
-    fi
+    stop_prefix
+    rm -rf "$WINEPREFIX" "$WINEPREFIX.displayfd"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Inno Setup's setups make their windows even when very silent. The X
+    # server writes the display it took once it takes connections.
+    mkfifo "$WINEPREFIX.displayfd"
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+        3>"$WINEPREFIX.displayfd" </dev/null >/dev/null 2>&1 &
+    read -r number <"$WINEPREFIX.displayfd" || true
+    rm -f "$WINEPREFIX.displayfd"
+    [ -n "${number-}" ] || { echo "Xvfb could not start a display" >&2; exit 1; }
+    echo ":$number" >"$display_file"
+    export DISPLAY=":$number"
     wineboot --init
     # Only a 64-bit prefix has a syswow64.
     made=win32
@@ -40,12 +117,20 @@ create)
     wine cmd /c exit </dev/null >/dev/null 2>&1
     ;;
 stop)
-    wineserver -k 2>/dev/null || true
-    [ ! -f "$WINEPREFIX.display" ] || kill "$(cat "$WINEPREFIX.display")" 2>/dev/null || true
-    rm -f "$WINEPREFIX.display"
+    stop_prefix
+    ;;
+run)
+    shift
+    if [ ! -s "$display_file" ]; then
+        echo "$WINEPREFIX has no display: 'wine-prefix.sh create' makes the prefix first" >&2
+        exit 1
+    fi
+    DISPLAY=$(cat "$display_file")
+    export DISPLAY
+    exec "$@"
     ;;
 *)
-    echo "usage: $0 create|stop" >&2
+    echo "usage: wine-prefix.sh create|stop|run COMMAND..." >&2
     exit 2
     ;;
 esac

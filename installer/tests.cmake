@@ -15,10 +15,10 @@ target_compile_definitions(installer_tests PRIVATE
     MSI_FILE_NAME="${CPACK_MSI_FILE_NAME}"
     INNO_SETUP_FILE_NAME="${CPACK_INNO_FILE_NAME}.exe"
     HOMEPAGE_URL="${PROJECT_HOMEPAGE_URL}")
-foreach(arch display IN ZIP_LISTS WINE_ARCHITECTURES WINE_TEST_DISPLAYS)
+foreach(arch IN LISTS WINE_ARCHITECTURES)
     gtest_add_tests(TARGET installer_tests TEST_PREFIX ${arch}. TEST_LIST installer)
     set_tests_properties(${installer} PROPERTIES
-        ENVIRONMENT "WINEPREFIX=${PROJECT_BINARY_DIR}/wine-${arch};DISPLAY=${display}"
+        ENVIRONMENT "WINEPREFIX=${PROJECT_BINARY_DIR}/wine-${arch}"
         FIXTURES_REQUIRED "wine_${arch};release_package;msi_upgrade" RESOURCE_LOCK wine_${arch}
         SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 endforeach()
@@ -34,7 +34,7 @@ add_test(NAME release_reproducible COMMAND ${tests_dir}/check_release_reproducib
     ${PROJECT_SOURCE_DIR} ${work_dir}/release-reproducible ${INNO_ISCC} ${MAKENSIS})
 set_tests_properties(release_reproducible PROPERTIES TIMEOUT 600)
 add_test(NAME release_signing COMMAND env WINEPREFIX=${PROJECT_BINARY_DIR}/wine-win32
-    ${WINE_ENVIRONMENT} ${tests_dir}/check_release.sh
+    ${WINE_ENVIRONMENT} ${WINE_PREFIX_SCRIPT} run ${tests_dir}/check_release.sh
     ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${PROJECT_VERSION})
 set_tests_properties(release_signing PROPERTIES FIXTURES_REQUIRED wine_win32
     RESOURCE_LOCK "cpack;wine_win32" TIMEOUT 600)
@@ -53,22 +53,24 @@ add_test(NAME msi_tables COMMAND ${CMAKE_COMMAND} -DMSI=${package_dir}/${CPACK_M
 set_tests_properties(msi_tables PROPERTIES FIXTURES_REQUIRED release_package)
 
 # Each setup's offer, used by the keyboard on a display of its own, in a
-# 64-bit prefix of its own.
+# 64-bit prefix of its own. Its WINEPREFIX is what a later run finds the
+# processes of this one by, should this one be killed.
 foreach(engine_setup nsis:${CPACK_NSIS_SETUP_FILE_NAME} inno:${CPACK_INNO_FILE_NAME}.exe)
     string(REPLACE ":" ";" engine_setup ${engine_setup})
     list(GET engine_setup 0 engine)
     list(GET engine_setup 1 setup)
-    add_test(NAME ${engine}_setup_page COMMAND env ${WINE_ENVIRONMENT}
-        ${tests_dir}/check_setup_page.sh ${engine} ${package_dir}/${setup} ${work_dir}/${engine}-setup-page)
+    set(work ${work_dir}/${engine}-setup-page)
+    add_test(NAME ${engine}_setup_page COMMAND env ${WINE_ENVIRONMENT} WINEPREFIX=${work}-prefix
+        ${tests_dir}/check_setup_page.sh ${engine} ${package_dir}/${setup} ${work})
     set_tests_properties(${engine}_setup_page PROPERTIES FIXTURES_REQUIRED release_package
         TIMEOUT 900)
 endforeach()
 
 # Each engine's example in the release archive's README, built from the
 # archive's files as the README says, installed and removed in both prefixes.
-foreach(arch display IN ZIP_LISTS WINE_ARCHITECTURES WINE_TEST_DISPLAYS)
+foreach(arch IN LISTS WINE_ARCHITECTURES)
     add_test(NAME ${arch}.readme_examples COMMAND env WINEPREFIX=${PROJECT_BINARY_DIR}/wine-${arch}
-        DISPLAY=${display} ${WINE_ENVIRONMENT} ${tests_dir}/check_readme_examples.sh
+        ${WINE_ENVIRONMENT} ${WINE_PREFIX_SCRIPT} run ${tests_dir}/check_readme_examples.sh
         ${package_dir}/${archive_name}.zip ${work_dir}/readme-${arch} ${MAKENSIS} ${INNO_ISCC})
     set_tests_properties(${arch}.readme_examples PROPERTIES
         FIXTURES_REQUIRED "wine_${arch};release_package" RESOURCE_LOCK wine_${arch} TIMEOUT 600)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # check_setup_page.sh nsis|inno SETUP WORK [PICTURE]: the offer of an NSIS or
 # Inno Setup program as a person uses it, by the keyboard, on a virtual X
-# display, in a 64-bit Wine prefix of its own under WORK. An untouched offer
+# display, in a fresh 64-bit Wine prefix at $WINEPREFIX. An untouched offer
 # records "no", a chosen one "yes". Every step waits for the window to change
 # and settle, so a slow machine is only slower. With PICTURE, the offer as it
 # first appears is saved there as a PNG image (scripts/screenshot-installer).
@@ -41,23 +41,23 @@ inno)
     ;;
 esac
 
+# The prefix and its display, made anew; a killed run's processes are
+# stopped first, found by the prefix they were started with.
+wine_prefix=$(dirname "$0")/../cmake/wine-prefix.sh
+: "${WINEPREFIX:?the prefix to make, in the environment}"
+"$wine_prefix" stop
+trap '"$wine_prefix" stop' EXIT
 rm -rf "$work"
 mkdir -p "$work"
-export WINEPREFIX=$work/prefix WINEARCH=win64
+WINEARCH=win64 "$wine_prefix" create >/dev/null 2>&1 ||
+    { echo "FAILED: no Wine prefix at $WINEPREFIX" >&2; exit 1; }
+DISPLAY=$(cat "$WINEPREFIX.display")
+export DISPLAY
 failed=0
 fail() {
     echo "FAILED: $*" >&2
     failed=1
 }
-
-# A display of our own; Xvfb writes the number it took.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-display_server=$!
-trap 'wineserver -k 2>/dev/null || true; kill $display_server 2>/dev/null || true' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$work/display")
-wineboot --init >/dev/null 2>&1
-wineserver -w
 
 # A window that is being replaced has no picture: that is an appearance too.
 appearance() { { xwd -silent -id "$1" 2>/dev/null || echo gone; } | md5sum; }
