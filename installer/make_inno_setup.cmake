@@ -28,6 +28,8 @@ execute_process(COMMAND ${wine} ${CPACK_WINE_COMMAND} ${CPACK_INNO_ISCC} /Q
                 INPUT_FILE /dev/null OUTPUT_VARIABLE iscc_says ERROR_VARIABLE iscc_says
                 RESULT_VARIABLE failed)
 file(REMOVE ${CPACK_TEMPORARY_DIRECTORY}/setup.iss)
+# Its wineserver, and the folder it keeps outside the build tree, go now.
+execute_process(COMMAND env WINEPREFIX=${CPACK_INNO_PREFIX} ${CPACK_WINE_PREFIX_SCRIPT} stop ${detached})
 set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INNO_FILE_NAME}.exe)
 if(failed OR NOT EXISTS ${setup})
     message(FATAL_ERROR "ISCC could not make ${setup}: ${iscc_says}")
