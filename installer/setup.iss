@@ -1,5 +1,5 @@
 ; The setup program of Brisolde made with Inno Setup 6: it offers the bundle
-; as a task, unticked, and hands the answer to bundle-answer.exe, which
+; on a page of its own, unticked, and hands the answer to bundle-answer.exe, which
 ; records it in the registry. The offer and the helper come from the kit,
 ; bundle-answer.iss, which lies beside this script in the staged folder.
 ;
@@ -7,8 +7,8 @@
 ;      /DSTAGED=<folder of bundle-answer.exe, README.md, LICENSE>
 ;      /DOUTPUT=<folder> /DOUTNAME=<file name without .exe> setup.iss
 ;
-; Silent: setup.exe /VERYSILENT /SUPPRESSMSGBOXES /TASKS=bundle records "yes";
-; without /TASKS, or with /TASKS= (no task), the answer is "no".
+; Silent: setup.exe /VERYSILENT /SUPPRESSMSGBOXES /BUNDLE=yes records "yes",
+; in any letter case; without it, or with any other value, the answer is "no".
 
 ; ---- The offer: yours to fill in. The page shows each of these as it stands.
 #define OfferName "Example Offer"

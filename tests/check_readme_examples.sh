@@ -81,6 +81,6 @@ while IFS='|' read -r tag yes plain uninstall; do
 done <<'CASES'
 nsis|wine "$setup" /S /BUNDLE=yes|wine "$setup" /S|wine "$programs/Acme/Widget/uninstall.exe" /S
 xml|wine msiexec /i "$setup" BUNDLE=yes /qn|wine msiexec /i "$setup" /qn|wine msiexec /x "$setup" /qn
-ini|wine "$setup" /VERYSILENT /SUPPRESSMSGBOXES /TASKS=bundle|wine "$setup" /VERYSILENT /SUPPRESSMSGBOXES|wine "$programs/Acme/Widget/unins000.exe" /VERYSILENT /SUPPRESSMSGBOXES
+ini|wine "$setup" /VERYSILENT /SUPPRESSMSGBOXES /BUNDLE=yes|wine "$setup" /VERYSILENT /SUPPRESSMSGBOXES|wine "$programs/Acme/Widget/unins000.exe" /VERYSILENT /SUPPRESSMSGBOXES
 CASES
 exit $failed

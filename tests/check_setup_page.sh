@@ -33,7 +33,8 @@ inno)
     # Once installed, the setup skips the folder page: each case uninstalls.
     uninstaller='C:\Program Files (x86)\Kelvaro\Brisolde\unins000.exe'
     cases='||no
-|space|yes'
+|alt+y|yes
+/BUNDLE=yes|alt+y|no'
     ;;
 *)
     echo "usage: check_setup_page.sh nsis|inno SETUP WORK [PICTURE]" >&2

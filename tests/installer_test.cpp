@@ -297,7 +297,11 @@ const Engine inno{
     "inno",
     run_inno_setup,
     run_inno_uninstaller,
-    {{"/TASKS=bundle", stored_yes}, {"", stored_no}, {"/TASKS=", stored_no}},
+    {{"/BUNDLE=yes", stored_yes},
+     {"/BUNDLE=no", stored_no},
+     {"/bundle=YES", stored_yes},
+     {"", stored_no},
+     {"/BUNDLE=maybe", stored_no}},
     // Every install starts from an unticked offer.
     {{"", stored_no}},
     expect_files_installed,
