@@ -2,7 +2,9 @@
 # tables: Wine's msiexec neither elevates nor impersonates, and passes every
 # property on, so only the tables show whether the helper would run as
 # LocalSystem inside the install script, on a first install or an upgrade
-# only, never on a repair, with the BUNDLE the command line gave.
+# only, never on a repair, with the BUNDLE the command line gave; nor
+# whether its component is 32-bit, has a key path and removes an earlier
+# answer first.
 find_program(MSIINFO msiinfo REQUIRED)
 function(table name result)
     execute_process(COMMAND ${MSIINFO} export ${MSI} ${name} OUTPUT_VARIABLE rows
@@ -18,6 +20,10 @@ endmacro()
 table(CustomAction actions)
 table(InstallExecuteSequence sequence)
 table(Property properties)
+table(Component components)
+table(RemoveRegistry removed)
+# The key's backslashes would be read as escapes where expect() expands it.
+string(REPLACE "\\" "/" removed "${removed}")
 
 # 3138: an executable from the Binary table (2), its exit status ignored
 # (64), deferred (1024), not impersonated (2048).
@@ -43,3 +49,16 @@ expect("BUNDLE is secure" "${properties}" "\nSecureCustomProperties\t([^\n]*;)?B
 # Programs and Features offers no Repair or Change.
 expect("no repair" "${properties}" "\nARPNOREPAIR\t1\n")
 expect("no change" "${properties}" "\nARPNOMODIFY\t1\n")
+# 4: the key path is a registry value; without 256, in the 32-bit view. The
+# earlier answer goes in a component that is transitive (64), so that a
+# repair, which runs no helper, removes it instead of the answer.
+expect("the answer's key" "${components}"
+       "\nBundleAnswerKey\t{[-0-9A-F]+}\tTARGETDIR\t4\t\tBundleAnswerKit\n")
+expect("the earlier answer's removal" "${components}"
+       "\nBundleAnswerEarlier\t{[-0-9A-F]+}\tTARGETDIR\t68\tNOT Installed\tBundleAnswerFirstInstall\n")
+expect("an earlier answer removed" "${removed}"
+       "\t2\tSOFTWARE/Kelvaro/Brisolde/CurrentVersion/Configuration\tbundle_reg_data\tBundleAnswerEarlier\n")
+expect("RemoveRegistryValues" "${sequence}" "\nRemoveRegistryValues\t\t([0-9]+)\n")
+if(NOT CMAKE_MATCH_1 LESS files_at)
+    message(SEND_ERROR "the earlier answer goes at ${CMAKE_MATCH_1}, after the helper's files (${files_at})")
+endif()
