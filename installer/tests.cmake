@@ -75,3 +75,22 @@ foreach(arch IN LISTS WINE_ARCHITECTURES)
     set_tests_properties(${arch}.readme_examples PROPERTIES
         FIXTURES_REQUIRED "wine_${arch};release_package" RESOURCE_LOCK wine_${arch} TIMEOUT 600)
 endforeach()
+
+# Each engine's kit in an author's own setup (tests/authors/), built from the
+# release archive's files and installed and removed in both prefixes; and
+# the places where a kit must refuse, NSIS's for a standard user with a
+# plug-in that says the user is one.
+add_library(nsis_standard_user MODULE ${tests_dir}/nsis_standard_user.cpp)
+set_target_properties(nsis_standard_user PROPERTIES OUTPUT_NAME UserInfo PREFIX ""
+                      LIBRARY_OUTPUT_DIRECTORY ${work_dir}/nsis-standard-user)
+target_link_options(nsis_standard_user PRIVATE -static-libgcc -static-libstdc++)
+target_link_libraries(nsis_standard_user PRIVATE project_warnings)
+add_dependencies(installer_tests nsis_standard_user)
+foreach(arch IN LISTS WINE_ARCHITECTURES)
+    add_test(NAME ${arch}.author_setups COMMAND env WINEPREFIX=${PROJECT_BINARY_DIR}/wine-${arch}
+        ${WINE_ENVIRONMENT} ${WINE_PREFIX_SCRIPT} run ${tests_dir}/check_author_setups.sh
+        ${package_dir}/${archive_name}.zip ${work_dir}/authors-${arch} ${MAKENSIS} ${INNO_ISCC}
+        ${work_dir}/nsis-standard-user)
+    set_tests_properties(${arch}.author_setups PROPERTIES
+        FIXTURES_REQUIRED "wine_${arch};release_package" RESOURCE_LOCK wine_${arch} TIMEOUT 600)
+endforeach()
