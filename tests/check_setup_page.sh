@@ -24,7 +24,7 @@ nsis)
 |alt+y|yes
 |alt+y alt+b alt+a|yes
 |alt+y alt+y|no
-/BUNDLE=yes|alt+b alt+a|yes'
+/BUNDLE=yes||no'
     ;;
 inno)
     title='^Setup - Brisolde '
@@ -34,7 +34,7 @@ inno)
     uninstaller='C:\Program Files (x86)\Kelvaro\Brisolde\unins000.exe'
     cases='||no
 |alt+y|yes
-/BUNDLE=yes|alt+y|no'
+/BUNDLE=yes||no'
     ;;
 *)
     echo "usage: check_setup_page.sh nsis|inno SETUP WORK [PICTURE]" >&2

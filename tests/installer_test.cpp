@@ -423,3 +423,11 @@ TEST_F(WindowsInstaller, MajorUpgradeRecordsTheNewAnswer)
     expect_answer(stored_no);
     expect_files_installed();
 }
+
+// With its full user interface, someone is installing by hand: the package
+// shows no offer, so a command line's BUNDLE=yes is no one's consent.
+TEST_F(WindowsInstaller, TheFullInterfaceTakesNoYesFromTheCommandLine)
+{
+    EXPECT_EQ(run_msiexec("BUNDLE=yes /qf /i"), 0u);
+    expect_answer(stored_no);
+}
