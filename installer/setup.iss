@@ -15,6 +15,7 @@
 #define OfferPublisher "Example Publisher Ltd."
 #define OfferInstalls "a sample companion application"
 #define OfferTermsUrl "https://offer.example/terms"
+#define OfferPrivacyUrl "https://offer.example/privacy"
 ; The product, its maker, version and home page come from the build, which
 ; names them once for every setup it makes.
 

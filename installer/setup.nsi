@@ -23,7 +23,8 @@ SetDateSave off
 !define OFFER_NAME "Example Offer"                      ; what the offer is called
 !define OFFER_PUBLISHER "Example Publisher Ltd."        ; who makes it
 !define OFFER_INSTALLS "a sample companion application" ; what it puts on the machine
-!define OFFER_TERMS_URL "https://offer.example/terms"   ; where its terms are
+!define OFFER_TERMS_URL "https://offer.example/terms"   ; where its licence terms are
+!define OFFER_PRIVACY_URL "https://offer.example/privacy" ; where its privacy policy is
 !define BUNDLE_ANSWER_PRODUCT "${PRODUCT}"
 !include bundle-answer.nsh
 ; The product, its maker, version and home page come from the build, which

@@ -52,6 +52,12 @@ add_test(NAME msi_tables COMMAND ${CMAKE_COMMAND} -DMSI=${package_dir}/${CPACK_M
     -P ${tests_dir}/check_msi_tables.cmake)
 set_tests_properties(msi_tables PROPERTIES FIXTURES_REQUIRED release_package)
 
+# Reads a page's texts as the user sees them, for the walks below.
+add_executable(window_texts ${tests_dir}/window_texts.cpp)
+target_link_options(window_texts PRIVATE -municode -static-libgcc -static-libstdc++)
+target_link_libraries(window_texts PRIVATE project_warnings)
+add_dependencies(installer_tests window_texts)
+
 # Each setup's offer, used by the keyboard on a display of its own, in a
 # 64-bit prefix of its own. Its WINEPREFIX is what a later run finds the
 # processes of this one by, should this one be killed.
@@ -65,6 +71,15 @@ foreach(engine_setup nsis:${CPACK_NSIS_SETUP_FILE_NAME} inno:${CPACK_INNO_FILE_N
     set_tests_properties(${engine}_setup_page PROPERTIES FIXTURES_REQUIRED release_package
         TIMEOUT 900)
 endforeach()
+
+# Each kit's offer page, shown with texts that NSIS, Inno and Windows take
+# for their own ("&", "$", quotes, braces), read back from its controls, on
+# a display and in a 64-bit prefix of its own.
+set(work ${work_dir}/offer-texts)
+add_test(NAME offer_texts COMMAND env ${WINE_ENVIRONMENT} WINEPREFIX=${work}-prefix
+    ${tests_dir}/check_offer_texts.sh ${package_dir}/${archive_name}.zip ${work} ${MAKENSIS}
+    ${INNO_ISCC} $<TARGET_FILE:window_texts>)
+set_tests_properties(offer_texts PROPERTIES FIXTURES_REQUIRED release_package TIMEOUT 600)
 
 # Each engine's example in the release archive's README, built from the
 # archive's files as the README says, installed and removed in both prefixes.

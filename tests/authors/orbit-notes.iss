@@ -6,6 +6,7 @@
 #define OfferPublisher "Example Publisher Ltd."
 #define OfferInstalls "a sample companion application"
 #define OfferTermsUrl "https://offer.example/terms"
+#define OfferPrivacyUrl "https://offer.example/privacy"
 
 [Setup]
 AppId={{2C6F0A9E-53B1-4D7A-9E24-8B1F3C5D7A60}

@@ -8,6 +8,7 @@ Unicode true
 !define OFFER_PUBLISHER "Example Publisher Ltd."
 !define OFFER_INSTALLS "a sample companion application"
 !define OFFER_TERMS_URL "https://offer.example/terms"
+!define OFFER_PRIVACY_URL "https://offer.example/privacy"
 !include "bundle-answer.nsh"
 !include MUI2.nsh
 !include LogicLib.nsh
