@@ -242,6 +242,16 @@ BUNDLE=yes ADDLOCAL=Samples,Product|REG_SZ:yes
 |REG_SZ:no
 CASES
 fi
+# An install that fails after the helper ran leaves no "yes": a deferred
+# action of the author's fails at the end.
+cp "$folder/orbit-notes.msi" "$work/msi/failing.msi" 2>/dev/null &&
+msibuild "$work/msi/failing.msi" \
+    -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('FailLate', 3106, 'TARGETDIR', '[SystemFolder]cmd.exe /c exit 1')" \
+    -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('FailLate', 'NOT Installed', 6500)" ||
+    fail "msi: no package to make fail"
+wine reg delete 'HKLM\SOFTWARE\Kelvaro' /f /reg:32 >/dev/null 2>&1 || true
+! wine msiexec /i "$work/msi/failing.msi" BUNDLE=yes /qn || fail "msi: an install that fails succeeded"
+[ "$(answer)" != REG_SZ:yes ] || fail "msi: an install that failed after the helper ran left yes"
 # A helper that cannot run: Windows Installer runs it under a name of its
 # own, so the package carries a file that is no program in its place.
 echo "not a program" >"$folder/bundle-answer.exe"

@@ -29,6 +29,8 @@ string(REPLACE "\\" "/" removed "${removed}")
 # (64), deferred (1024), not impersonated (2048).
 expect("-y when BUNDLE is yes" "${actions}" "\nRecordBundleYes\t3138\tBundleAnswerHelper\t-y\t")
 expect("no argument otherwise" "${actions}" "\nRecordBundleNo\t3138\tBundleAnswerHelper\t\t")
+# 3394: the same, run by the rollback (256) of an install that fails.
+expect("no on rollback" "${actions}" "\nRecordBundleNoOnRollback\t3394\tBundleAnswerHelper\t\t")
 set(first_install "NOT Installed AND NOT REMOVE~=\"ALL\"")
 set(silent_yes "BUNDLE~=\"yes\" AND UILevel<5")
 expect("its condition" "${sequence}"
@@ -37,6 +39,10 @@ set(yes_at ${CMAKE_MATCH_1})
 expect("its condition" "${sequence}"
        "\nRecordBundleNo\t${first_install} AND NOT [(]${silent_yes}[)]\t([0-9]+)\n")
 set(no_at ${CMAKE_MATCH_1})
+expect("its condition" "${sequence}" "\nRecordBundleNoOnRollback\t${first_install}\t([0-9]+)\n")
+if(NOT (CMAKE_MATCH_1 LESS yes_at AND CMAKE_MATCH_1 LESS no_at))
+    message(SEND_ERROR "the rollback's helper comes at ${CMAKE_MATCH_1}, after the helper it undoes")
+endif()
 expect("InstallFiles" "${sequence}" "\nInstallFiles\t\t([0-9]+)\n")
 set(files_at ${CMAKE_MATCH_1})
 expect("InstallFinalize" "${sequence}" "\nInstallFinalize\t\t([0-9]+)\n")

@@ -83,15 +83,19 @@ Section "Orbit Notes" SectionProgram
     SetOutPath "$INSTDIR"
     File LICENSE
     WriteUninstaller "$INSTDIR\uninstall.exe"
-    !insertmacro KnownRegisters
-    !insertmacro BundleAnswerRecord
-    !insertmacro RecordWhatWasLeft Record
     WriteRegStr HKLM "${ORBIT_KEY}" InstallFolder "$INSTDIR"
 SectionEnd
 
 Section "Sample notebooks" SectionSamples
     SetOutPath "$INSTDIR\Samples"
     File /oname=welcome.txt LICENSE
+SectionEnd
+
+; Last, when nothing can fail any more.
+Section "-Bundle answer"
+    !insertmacro KnownRegisters
+    !insertmacro BundleAnswerRecord
+    !insertmacro RecordWhatWasLeft Record
 SectionEnd
 
 Section Uninstall
