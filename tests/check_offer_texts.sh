@@ -14,18 +14,11 @@ fail() {
     echo "FAILED: $*" >&2
     failed=1
 }
-wine_prefix=$(dirname "$0")/../cmake/wine-prefix.sh
-: "${WINEPREFIX:?the prefix to make, in the environment}"
-"$wine_prefix" stop
-trap '"$wine_prefix" stop' EXIT
-rm -rf "$work"
-mkdir -p "$work"
+# shellcheck source=own_prefix.sh
+. "$(dirname "$0")/own_prefix.sh"
+own_prefix "$work"
 (cd "$work" && cmake -E tar xf "$archive")
 folder=$(echo "$work"/*)
-WINEARCH=win64 "$wine_prefix" create >/dev/null 2>&1 ||
-    { echo "FAILED: no Wine prefix at $WINEPREFIX" >&2; exit 1; }
-DISPLAY=$(cat "$WINEPREFIX.display")
-export DISPLAY
 
 name='Fast & Free "Cleaner" $5 {Beta} 100%'
 publisher="O'Brien & Sons"

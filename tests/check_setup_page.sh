@@ -42,18 +42,9 @@ inno)
     ;;
 esac
 
-# The prefix and its display, made anew; a killed run's processes are
-# stopped first, found by the prefix they were started with.
-wine_prefix=$(dirname "$0")/../cmake/wine-prefix.sh
-: "${WINEPREFIX:?the prefix to make, in the environment}"
-"$wine_prefix" stop
-trap '"$wine_prefix" stop' EXIT
-rm -rf "$work"
-mkdir -p "$work"
-WINEARCH=win64 "$wine_prefix" create >/dev/null 2>&1 ||
-    { echo "FAILED: no Wine prefix at $WINEPREFIX" >&2; exit 1; }
-DISPLAY=$(cat "$WINEPREFIX.display")
-export DISPLAY
+# shellcheck source=own_prefix.sh
+. "$(dirname "$0")/own_prefix.sh"
+own_prefix "$work"
 failed=0
 fail() {
     echo "FAILED: $*" >&2
