@@ -26,7 +26,6 @@ SetDateSave off
 !define OFFER_TERMS_URL "https://offer.example/terms"   ; where its licence terms are
 !define OFFER_PRIVACY_URL "https://offer.example/privacy" ; where its privacy policy is
 !define BUNDLE_ANSWER_PRODUCT "${PRODUCT}"
-!include bundle-answer.nsh
 ; The product, its maker, version and home page come from the build, which
 ; names them once for every setup it makes.
 
@@ -60,6 +59,8 @@ Page custom BundleAnswerPage
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE English
+; After the languages, so that the offer page comes in each of them.
+!include bundle-answer.nsh
 
 ; Writing under HKLM and Program Files needs an administrator. Anyone else
 ; is told so, or, when silent, learns it from the exit status.

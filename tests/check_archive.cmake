@@ -11,8 +11,8 @@ string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" listing "${listing}")
 list(SORT listing)
 set(expected ${NAME}/BundleAnswer.wxs ${NAME}/LICENSE ${NAME}/README.md
-    ${NAME}/bundle-answer-wixl.sh ${NAME}/bundle-answer.exe ${NAME}/bundle-answer.iss
-    ${NAME}/bundle-answer.nsh)
+    ${NAME}/bundle-answer-german.iss ${NAME}/bundle-answer-wixl.sh ${NAME}/bundle-answer.exe
+    ${NAME}/bundle-answer.iss ${NAME}/bundle-answer.nsh)
 if(NOT listing STREQUAL expected)
     message(FATAL_ERROR "${archive} holds ${listing}, not ${expected}")
 endif()

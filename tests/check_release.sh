@@ -80,7 +80,7 @@ expect_release() { # NAME signed|unsigned
     local program=$release/unpacked/bundle-answer-$version-win32/bundle-answer.exe
     [ "$(cd "$release/unpacked/bundle-answer-$version-win32" && find . -type f -printf '%f ' | tr ' ' '\n' |
         LC_ALL=C sort | tr '\n' ' ')" = \
-        "BundleAnswer.wxs LICENSE README.md bundle-answer-wixl.sh bundle-answer.exe bundle-answer.iss bundle-answer.nsh " ] ||
+        "BundleAnswer.wxs LICENSE README.md bundle-answer-german.iss bundle-answer-wixl.sh bundle-answer.exe bundle-answer.iss bundle-answer.nsh " ] ||
         fail "$1: the archive holds other than the program, the kits, README and LICENSE"
     if [ "$2" = unsigned ]; then
         cmp -s "$program" "$build/bundle-answer.exe" || fail "$1: not the tested program"

@@ -9,7 +9,6 @@ Unicode true
 !define OFFER_INSTALLS "a sample companion application"
 !define OFFER_TERMS_URL "https://offer.example/terms"
 !define OFFER_PRIVACY_URL "https://offer.example/privacy"
-!include "bundle-answer.nsh"
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
@@ -31,6 +30,7 @@ Page custom BundleAnswerPage
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE English
+!include "bundle-answer.nsh"
 
 !macro KnownRegisters
     StrCpy $0 r0
