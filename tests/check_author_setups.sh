@@ -50,6 +50,21 @@ wait_until_gone() { # PATH
     for _ in $(seq 300); do [ -e "$1" ] || return 0; sleep 0.2; done
     fail "$engine: $1 is still there after its uninstall"
 }
+# Uninstalls with UNINSTALL... beside a neighbour value of the product's
+# key, and waits until GONE, a file the uninstall removes, is gone: NSIS's
+# and Inno's uninstallers hand over to a copy of themselves and return at
+# once. The answer's keys go, the neighbour stays.
+uninstall_beside_a_neighbour() { # WHAT GONE UNINSTALL...
+    local what=$1 gone=$2
+    shift 2
+    wine reg add 'HKLM\SOFTWARE\Kelvaro\Brisolde' /v Edition /d Home /f /reg:32 >/dev/null 2>&1
+    "$@" || fail "$engine: $what: the uninstall failed"
+    wait_until_gone "$gone"
+    wine reg query 'HKLM\SOFTWARE\Kelvaro\Brisolde\CurrentVersion' /reg:32 >/dev/null 2>&1 &&
+        fail "$engine: $what, then uninstall: the answer's keys stay"
+    wine reg query 'HKLM\SOFTWARE\Kelvaro\Brisolde' /v Edition /reg:32 2>/dev/null | grep -q Home ||
+        fail "$engine: $what, then uninstall: a neighbour value went"
+}
 
 # The archive's files, and an author's setup beside them, built.
 unpack() { # ENGINE
@@ -85,8 +100,7 @@ else
         for place in Init Record; do
             expect "$command_line: what the kit left at $place" "$registers" "$(orbit "Left$place")"
         done
-        wine "$uninstaller" /S
-        wait_until_gone "$uninstaller"
+        uninstall_beside_a_neighbour "$command_line" "$uninstaller" wine "$uninstaller" /S
         expect "uninstall: what the kit left" "$registers" "$(orbit LeftUninstall)"
     done <<'CASES'
 /S /BUNDLE=yes|REG_SZ:yes
@@ -169,8 +183,8 @@ else
         for event in InitializeSetup CurStepChanged; do
             expect "$command_line: the author's $event" ran "$(orbit $event)"
         done
-        wine "$uninstaller" /VERYSILENT /SUPPRESSMSGBOXES
-        wait_until_gone "$uninstaller"
+        uninstall_beside_a_neighbour "$command_line" "$uninstaller" \
+            wine "$uninstaller" /VERYSILENT /SUPPRESSMSGBOXES
     done <<'CASES'
 /BUNDLE=yes|REG_SZ:yes|1
 "/Bundle=Yes"|REG_SZ:yes|1
@@ -230,12 +244,7 @@ else
         expect "$properties" "$expected" "$(answer)"
         expect "$properties: the author's value" 'C:\Program Files\Orbit Notes\' \
             "$(orbit InstallFolder /reg:32 | sed 's/ (x86)//')"
-        wine reg add 'HKLM\SOFTWARE\Kelvaro\Brisolde' /v Edition /d Home /f /reg:32 >/dev/null 2>&1
-        wine msiexec /x "$msi" /qn || fail "msi: the uninstall failed"
-        wine reg query 'HKLM\SOFTWARE\Kelvaro\Brisolde\CurrentVersion' /reg:32 >/dev/null 2>&1 &&
-            fail "msi: $properties, then uninstall: the answer's keys stay"
-        wine reg query 'HKLM\SOFTWARE\Kelvaro\Brisolde' /v Edition /reg:32 2>/dev/null | grep -q Home ||
-            fail "msi: the uninstall took a neighbour value"
+        uninstall_beside_a_neighbour "$properties" "$program_files_x86/Orbit Notes/LICENSE" wine msiexec /x "$msi" /qn
     done <<'CASES'
 BUNDLE=yes|REG_SZ:yes
 BUNDLE=yes ADDLOCAL=Samples,Product|REG_SZ:yes
