@@ -75,8 +75,8 @@ Page custom BundleAnswerPage
     ${EndIf}
 !macroend
 
+; The kit's BundleAnswerInit stops the setup for anyone else.
 Function .onInit
-    !insertmacro RequireAdministrator
     !insertmacro BundleAnswerInit
 FunctionEnd
 
