@@ -10,8 +10,11 @@ own_prefix() { # WORK
     trap '"$wine_prefix" stop' EXIT
     rm -rf "$1"
     mkdir -p "$1"
-    WINEARCH=win64 "$wine_prefix" create >/dev/null 2>&1 ||
-        { echo "FAILED: no Wine prefix at $WINEPREFIX" >&2; exit 1; }
+    # Wine's start-up talk is kept, to say why when the prefix is not made.
+    if ! WINEARCH=win64 "$wine_prefix" create >"$WINEPREFIX.log" 2>&1; then
+        echo "FAILED: no Wine prefix at $WINEPREFIX: $(tail -n 1 "$WINEPREFIX.log")" >&2
+        exit 1
+    fi
     DISPLAY=$(cat "$WINEPREFIX.display")
     export DISPLAY
 }
