@@ -1,12 +1,14 @@
 #!/bin/sh
-# wine-prefix.sh create|stop|run COMMAND...: the Wine prefix at $WINEPREFIX
-# and the virtual X display that goes with it.
+# wine-prefix.sh create|stop|remove|run COMMAND...: the Wine prefix at
+# $WINEPREFIX and the virtual X display that goes with it.
 #   create  stops what an earlier run left in the prefix, makes a fresh one
 #           of $WINEARCH (win32 or win64) and keeps its wineserver running,
 #           with an X server on a display of its own
 #   stop    stops every process of the prefix: Wine's, the X server and any
 #           other started with this WINEPREFIX, such as a test of a run that
 #           was killed
+#   remove  stops the prefix and removes it: a 64-bit prefix takes 1.3 GB
+#           of disk, a 32-bit one 0.6 GB, and nothing reads one after its run
 #   run     runs COMMAND on the prefix's display
 # The X server picks a free display number itself, so runs side by side,
 # from other checkouts too, never share one.
@@ -119,6 +121,10 @@ create)
 stop)
     stop_prefix
     ;;
+remove)
+    stop_prefix
+    rm -rf "$WINEPREFIX"
+    ;;
 run)
     shift
     if [ ! -s "$display_file" ]; then
@@ -130,7 +136,7 @@ run)
     exec "$@"
     ;;
 *)
-    echo "usage: wine-prefix.sh create|stop|run COMMAND..." >&2
+    echo "usage: wine-prefix.sh create|stop|remove|run COMMAND..." >&2
     exit 2
     ;;
 esac

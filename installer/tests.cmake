@@ -60,7 +60,8 @@ add_dependencies(installer_tests window_texts)
 
 # Each setup's offer, used by the keyboard on a display of its own, in a
 # 64-bit prefix of its own. Its WINEPREFIX is what a later run finds the
-# processes of this one by, should this one be killed.
+# processes of this one by, should this one be killed. Such a prefix takes
+# 1.3 GB of disk until the test removes it: one at a time (own_prefix).
 foreach(engine_setup nsis:${CPACK_NSIS_SETUP_FILE_NAME} inno:${CPACK_INNO_FILE_NAME}.exe)
     string(REPLACE ":" ";" engine_setup ${engine_setup})
     list(GET engine_setup 0 engine)
@@ -69,7 +70,7 @@ foreach(engine_setup nsis:${CPACK_NSIS_SETUP_FILE_NAME} inno:${CPACK_INNO_FILE_N
     add_test(NAME ${engine}_setup_page COMMAND env ${WINE_ENVIRONMENT} WINEPREFIX=${work}-prefix
         ${tests_dir}/check_setup_page.sh ${engine} ${package_dir}/${setup} ${work})
     set_tests_properties(${engine}_setup_page PROPERTIES FIXTURES_REQUIRED release_package
-        TIMEOUT 900)
+        RESOURCE_LOCK own_prefix TIMEOUT 900)
 endforeach()
 
 # Each kit's offer page, shown with texts that NSIS, Inno and Windows take
@@ -79,7 +80,8 @@ set(work ${work_dir}/offer-texts)
 add_test(NAME offer_texts COMMAND env ${WINE_ENVIRONMENT} WINEPREFIX=${work}-prefix
     ${tests_dir}/check_offer_texts.sh ${package_dir}/${archive_name}.zip ${work} ${MAKENSIS}
     ${INNO_ISCC} $<TARGET_FILE:window_texts>)
-set_tests_properties(offer_texts PROPERTIES FIXTURES_REQUIRED release_package TIMEOUT 600)
+set_tests_properties(offer_texts PROPERTIES FIXTURES_REQUIRED release_package
+    RESOURCE_LOCK own_prefix TIMEOUT 600)
 
 # Each engine's example in the release archive's README, built from the
 # archive's files as the README says, installed and removed in both prefixes.

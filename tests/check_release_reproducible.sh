@@ -16,7 +16,9 @@ for clone in "$work/a" "$work/one/more/b"; do
     (cd "$clone" && cmake --preset windows-x86 -DBUILD_TESTING=OFF -DBUNDLE_ANSWER_SETUPS=ON \
         -DINNO_ISCC="$iscc" -DMAKENSIS="$makensis" >/dev/null &&
         cmake --build --preset windows-x86 >/dev/null &&
-        cpack --config build/windows-x86/CPackConfig.cmake -B "$clone/release" >/dev/null)
+        cpack --config build/windows-x86/CPackConfig.cmake -B "$clone/release" >/dev/null &&
+        # The Inno compiler's prefix: 0.6 GB of disk that nothing reads again.
+        rm -rf build/windows-x86/wine-inno)
     sleep 1.1 # so that the second clone's files are younger
 done
 failed=0
@@ -30,4 +32,6 @@ for file in "$work"/a/release/*.zip "$work"/a/release/*.exe "$work"/a/release/*.
     fi
 done
 [ "$(ls "$work"/a/release/*.{zip,exe,msi} | wc -l)" = 4 ] || { echo "FAILED: not four files" >&2; failed=1; }
+# What differs is kept for comparing, and nothing else.
+[ "$failed" = 1 ] || rm -rf "$work"
 exit $failed
