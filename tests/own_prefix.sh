@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # own_prefix.sh, sourced by the tests that drive a setup on screen:
 # own_prefix WORK empties WORK and makes a fresh 64-bit prefix at
 # $WINEPREFIX with an X display of its own, exported as DISPLAY. What an
