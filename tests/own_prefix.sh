@@ -8,15 +8,15 @@
 own_prefix() { # WORK
     wine_prefix=$(dirname "${BASH_SOURCE[0]}")/../cmake/wine-prefix.sh
     : "${WINEPREFIX:?the prefix to make, in the environment}"
-    "$wine_prefix" stop
     trap '"$wine_prefix" remove' EXIT
-    rm -rf "$1"
-    mkdir -p "$1"
     # Wine's start-up talk is kept, to say why when the prefix is not made.
     if ! WINEARCH=win64 "$wine_prefix" create >"$WINEPREFIX.log" 2>&1; then
         echo "FAILED: no Wine prefix at $WINEPREFIX: $(tail -n 1 "$WINEPREFIX.log")" >&2
         exit 1
     fi
+    # Emptied once create has stopped what a killed run still had writing here.
+    rm -rf "$1"
+    mkdir -p "$1"
     DISPLAY=$(cat "$WINEPREFIX.display")
     export DISPLAY
 }
